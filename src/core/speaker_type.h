@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string_view>
+
+namespace pa {
+
+enum class SpeakerType { Ceiling, Wall, Horn };
+
+// What selecting a type puts into the window and the record.
+struct TypeDefaults {
+    std::string_view heightCaption; // caption of the height field's label
+    std::string_view angleText;     // directivity text for the list and DirAngle
+    double dirCoef;                 // the same angle in radians, with 3.1415 for pi
+};
+
+TypeDefaults typeDefaults(SpeakerType type);
+
+// The word the report uses for a type ("Потолочный", "Настенный", "Рупорный").
+std::string_view typeWord(SpeakerType type);
+
+} // namespace pa
