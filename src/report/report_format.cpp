@@ -1,0 +1,103 @@
+#include "report_format.h"
+
+#include <QStringEncoder>
+
+#include <array>
+
+namespace pa {
+
+namespace {
+
+enum class Source { None, Model, TypeWord, Room, Record };
+
+// One report line: caption, what follows it, the value and its unit. The height line alone has
+// a second caption, used when the ceiling type is not selected.
+struct Line {
+    const char* caption;
+    const char* lead;
+    Source source;
+    RecordValue CalculationRecord::*field;
+    const char* unit;
+    const char* otherTypeCaption;
+};
+
+constexpr const char* kUnderscores = "________________________________________";
+constexpr const char* kHyphens = "---------------------------------------------";
+
+constexpr std::array<Line, 26> kLines{{
+    {"ВХОДНЫЕ ДАННЫЕ", "", Source::None, nullptr, "", nullptr},
+    {kUnderscores, "", Source::None, nullptr, "", nullptr},
+    {"Наименование громкоговорителя:", "\t ", Source::Model, nullptr, "", nullptr},
+    {"Тип громкоговорителя:", "\t ", Source::TypeWord, nullptr, "", nullptr},
+    {"Мощность громкоговорителя:", "\t- ", Source::Record, &CalculationRecord::SpeakerPower, " Вт",
+     nullptr},
+    {"Чувствительность громковорителя:", "\t- ", Source::Record, &CalculationRecord::SpeakerSpl,
+     " дБ", nullptr},
+    {"Диаграмма направленности:", "\t- ", Source::Record, &CalculationRecord::DirAngle, " град",
+     nullptr},
+    {"Уровень перекрытия шума:", "\t- ", Source::Record, &CalculationRecord::OverlapLevel, " дБ",
+     nullptr},
+    {"Высота точки прослушивания:", "\t- ", Source::Record, &CalculationRecord::ListenHeight, " См",
+     nullptr},
+    {kUnderscores, "", Source::None, nullptr, "", nullptr},
+    {"Тип помещения:", "\t- ", Source::Room, nullptr, "", nullptr},
+    {"Уровень шума помещения:", "\t- ", Source::Record, &CalculationRecord::RoomNoise, " дБ",
+     nullptr},
+    {"Высота   потолков:", "\t- ", Source::Record, &CalculationRecord::MountHeight, " м",
+     "Высота установки громкоговорителя:"},
+    {"Длина   помещения:", "\t- ", Source::Record, &CalculationRecord::RoomLength, " м", nullptr},
+    {"Ширина  помещения:", "\t- ", Source::Record, &CalculationRecord::RoomWidth, " м", nullptr},
+    {"Площадь помещения:", "\t- ", Source::Record, &CalculationRecord::RoomArea, " кв.м", nullptr},
+    {"", "", Source::None, nullptr, "", nullptr},
+    {"ВЫХОДНЫЕ ДАННЫЕ", "", Source::None, nullptr, "", nullptr},
+    {kUnderscores, "", Source::None, nullptr, "", nullptr},
+    {"Общее звуковое давление:", "\t- ", Source::Record, &CalculationRecord::TotalSpl, " дБ",
+     nullptr},
+    {"Эффективная дальность:", "\t- ", Source::Record, &CalculationRecord::EffRange, " м", nullptr},
+    {"Озвучиваемая площадь ", "\t- ", Source::Record, &CalculationRecord::CoverArea, " кв.м",
+     nullptr},
+    {"Необходимое кол-во громкоговорителей:", " - ", Source::Record,
+     &CalculationRecord::SpeakerCount, " Шт", nullptr},
+    {"", "", Source::None, nullptr, "", nullptr},
+    {kHyphens, "", Source::None, nullptr, "", nullptr},
+    {"", "", Source::None, nullptr, "", nullptr},
+}};
+
+} // namespace
+
+QByteArray formatReport(const CalculationRecord& record, const ReportSources& sources,
+                        const QString& decimalSeparator) {
+    const std::string separator = decimalSeparator.toStdString();
+    const bool ceiling = sources.type == SpeakerType::Ceiling;
+    QString text;
+    for (const Line& line : kLines) {
+        const char* caption =
+            line.otherTypeCaption != nullptr && !ceiling ? line.otherTypeCaption : line.caption;
+        text += QString::fromUtf8(caption);
+        text += QString::fromUtf8(line.lead);
+        switch (line.source) {
+        case Source::None:
+            break;
+        case Source::Model:
+            text += sources.model;
+            break;
+        case Source::TypeWord: {
+            const std::string_view word = typeWord(sources.type);
+            text += QString::fromUtf8(word.data(), static_cast<qsizetype>(word.size()));
+            break;
+        }
+        case Source::Room:
+            text += sources.room;
+            break;
+        case Source::Record:
+            text += QString::fromStdString((record.*line.field).print(separator));
+            break;
+        }
+        text += QString::fromUtf8(line.unit);
+        text += QStringLiteral("\r\n");
+    }
+    QStringEncoder encoder("windows-1251");
+    return encoder.encode(text);
+}
+
+} // namespace pa

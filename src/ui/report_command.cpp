@@ -1,0 +1,46 @@
+#include "report_command.h"
+
+#include "report_file.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace pa {
+
+namespace {
+
+// Style of the question box: Yes, No and Cancel with the question icon.
+constexpr double kQuestionStyle = 35;
+
+} // namespace
+
+void runReportCommand(Dialogs& dialogs, const QString& folder, CalculationRecord& record,
+                      const ReportSources& sources, const QString& decimalSeparator) {
+    const QString path = QDir(folder).filePath(kReportFileName);
+    WriteMode mode = WriteMode::Replace;
+    if (QFileInfo::exists(path)) {
+        record.MsgAnswer = kQuestionStyle;
+        const QString text = QStringLiteral("Файл  Расчет.txt  уже существует.\r\n"
+                                            "Добавить данные в существующий файл? (Да)\r\n"
+                                            "Создать новый? (Нет)");
+        switch (dialogs.question(QStringLiteral("ВНИМАНИЕ!"), text)) {
+        case Dialogs::Answer::Yes:
+            mode = WriteMode::Append;
+            break;
+        case Dialogs::Answer::No:
+            break;
+        case Dialogs::Answer::Cancel:
+            return;
+        }
+    }
+    const QString reason =
+        writeReportFile(path, formatReport(record, sources, decimalSeparator), mode);
+    if (!reason.isEmpty()) {
+        dialogs.information(kProgramTitle,
+                            QStringLiteral("Не удалось записать файл Расчет.txt\r\n") + reason);
+        return;
+    }
+    dialogs.information(kProgramTitle, QStringLiteral("Данные находятся в файле Расчет.txt"));
+}
+
+} // namespace pa
