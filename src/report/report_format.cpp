@@ -63,6 +63,28 @@ constexpr std::array<Line, 26> kLines{{
     {"", "", Source::None, nullptr, "", nullptr},
 }};
 
+// Windows-1251 with "?" for every character the code page lacks. The converter on its own puts
+// the control character SUB there, which no text viewer shows.
+QByteArray encodeWindows1251(const QString& text) {
+    QStringEncoder encoder("windows-1251");
+    QByteArray bytes = encoder.encode(text);
+    if (!encoder.hasError())
+        return bytes;
+    // The error flag does not reset, so each character is tried with a converter of its own.
+    bytes.clear();
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()
+                ? 2
+                : 1;
+        QStringEncoder single("windows-1251");
+        const QByteArray encoded = single.encode(QStringView(text).mid(i, length));
+        bytes += single.hasError() ? QByteArray("?") : encoded;
+        i += length;
+    }
+    return bytes;
+}
+
 } // namespace
 
 QByteArray formatReport(const CalculationRecord& record, const ReportSources& sources,
@@ -96,8 +118,7 @@ QByteArray formatReport(const CalculationRecord& record, const ReportSources& so
         text += QString::fromUtf8(line.unit);
         text += QStringLiteral("\r\n");
     }
-    QStringEncoder encoder("windows-1251");
-    return encoder.encode(text);
+    return encodeWindows1251(text);
 }
 
 } // namespace pa
