@@ -20,9 +20,9 @@ const std::array<RoomPreset, 15> kRoomPresets{{
     {"ПРОЧИЕ", 60},
 }};
 
-const std::array<std::string_view, 17> kDirectivityItems{
-    "10", "20",  "30",  "40",  "50",  "60",  "70",  "80", "90",
-    "100", "110", "120", "130", "140", "150", "160", "170"};
+const std::array<std::string_view, 17> kDirectivityItems{"10",  "20",  "30",  "40",  "50",  "60",
+                                                         "70",  "80",  "90",  "100", "110", "120",
+                                                         "130", "140", "150", "160", "170"};
 
 const std::array<std::string_view, 8> kOverlapItems{"3", "4", "5", "6", "7", "8", "9", "10"};
 
