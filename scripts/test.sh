@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds with warnings as errors and runs the whole suite headless, then again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+run_suite() {
+    local dir=$1
+    shift
+    cmake -S "$root" -B "$dir" -DPA_WERROR=ON "$@" >/dev/null
+    cmake --build "$dir" -j"$jobs"
+    ctest --test-dir "$dir" --output-on-failure --no-tests=error -j"$jobs"
+}
+
+run_suite "$root/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    run_suite "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DPA_SANITIZE=ON
