@@ -73,13 +73,18 @@ QByteArray encodeWindows1251(const QString& text) {
     // The error flag does not reset, so each character is tried with a converter of its own.
     bytes.clear();
     for (qsizetype i = 0; i < text.size();) {
-        const qsizetype length =
-            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()
-                ? 2
-                : 1;
-        QStringEncoder single("windows-1251");
-        const QByteArray encoded = single.encode(QStringView(text).mid(i, length));
-        bytes += single.hasError() ? QByteArray("?") : encoded;
+        const QChar unit = text.at(i);
+        const bool pair =
+            unit.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const qsizetype length = pair ? 2 : 1;
+        if (unit.isSurrogate() && !pair) {
+            // A lone half of a pair: the converter would hold it back waiting for the rest.
+            bytes += '?';
+        } else {
+            QStringEncoder single("windows-1251");
+            const QByteArray encoded = single.encode(QStringView(text).mid(i, length));
+            bytes += single.hasError() ? QByteArray("?") : encoded;
+        }
         i += length;
     }
     return bytes;
