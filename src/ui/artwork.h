@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace pa::artwork {
+
+// A loudspeaker seen from the side sending sound-wave arcs, at the usual icon sizes.
+QIcon windowIcon();
+
+// One icon size on its own, size x size pixels.
+QPixmap speakerPixmap(int size);
+
+// The 100 x 100 emblem of the output frame, black and white on a silver ground.
+QPixmap emblem();
+
+} // namespace pa::artwork

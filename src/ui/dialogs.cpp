@@ -1,0 +1,41 @@
+#include "dialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace pa {
+
+namespace {
+
+QWidget* owner(QWidget* parent) { return parent ? parent : QApplication::activeWindow(); }
+
+// Texts keep CR LF between lines; a label would show the CR as a stray glyph.
+QString displayed(const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+} // namespace
+
+void MessageBoxDialogs::information(const QString& title, const QString& text) {
+    // QMessageBox::information() always shows an icon; these boxes have none.
+    QMessageBox box(QMessageBox::NoIcon, title, displayed(text), QMessageBox::Ok, owner(parent_));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+Dialogs::Answer MessageBoxDialogs::question(const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Question, title, displayed(text),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner(parent_));
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
+    }
+}
+
+} // namespace pa
