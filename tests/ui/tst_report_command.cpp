@@ -1,0 +1,314 @@
+#include "report_command.h"
+#include "report_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace pa;
+
+Q_DECLARE_METATYPE(pa::Dialogs::Answer)
+
+namespace {
+
+const QString kQuestionTitle = "ВНИМАНИЕ!";
+const QString kQuestionText = "Файл  Расчет.txt  уже существует.\r\n"
+                              "Добавить данные в существующий файл? (Да)\r\n"
+                              "Создать новый? (Нет)";
+const QString kConfirmation = "Данные находятся в файле Расчет.txt";
+const QString kFailure = "Не удалось записать файл Расчет.txt\r\n";
+
+// Answers questions from a script and keeps every box shown, as "title|text".
+class ScriptedDialogs final : public Dialogs {
+public:
+    QList<Answer> answers;
+    QStringList questions;
+    QStringList informations;
+
+    void information(const QString& title, const QString& text) override {
+        informations.append(title + '|' + text);
+    }
+    Answer question(const QString& title, const QString& text) override {
+        questions.append(title + '|' + text);
+        return answers.isEmpty() ? Answer::Cancel : answers.takeFirst();
+    }
+};
+
+CalculationRecord startUpRecord() {
+    CalculationRecord record;
+    record.DirAngle = "90";
+    record.DirCoef = 3.1415 / 2;
+    record.OverlapLevel = 10.0;
+    record.ListenHeight = 150.0;
+    return record;
+}
+
+const ReportSources kFirstSources{"TD-13", "АВТОСТОЯНКА", SpeakerType::Ceiling};
+const ReportSources kSecondSources{"ГР-10", "ЦЕХ", SpeakerType::Horn};
+
+QByteArray earlierReport() {
+    return formatReport(startUpRecord(), kFirstSources, ".");
+}
+QByteArray newReport() {
+    return formatReport(startUpRecord(), kSecondSources, ".");
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+QStringList folderEntries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
+// What stands in the way of the report in the test folder.
+enum class Obstacle { FolderInTheWay, ReadOnlyFolder, FileSizeLimit, FullDevice };
+
+// Puts an obstacle in place and removes it again. Tests run as root, where permission bits do
+// not stop a write, so the read-only folder is also made immutable, and the full disk is
+// imitated with the file size limit, which binds root as well.
+class ObstacleGuard {
+public:
+    ObstacleGuard(Obstacle obstacle, const QString& folder, qint64 sizeLimit) : folder_(folder) {
+        switch (obstacle) {
+        case Obstacle::FolderInTheWay:
+            active_ = QDir(folder).mkdir(kReportFileName);
+            break;
+        case Obstacle::ReadOnlyFolder:
+            active_ = makeReadOnly();
+            break;
+        case Obstacle::FileSizeLimit:
+            active_ = limitFileSize(sizeLimit);
+            break;
+        case Obstacle::FullDevice:
+            active_ = QFile::exists("/dev/full") &&
+                      QFile::link("/dev/full", QDir(folder).filePath(kReportFileName));
+            break;
+        }
+    }
+    ~ObstacleGuard() {
+        if (limited_) {
+            setrlimit(RLIMIT_FSIZE, &oldLimit_);
+            std::signal(SIGXFSZ, oldHandler_);
+        }
+        if (immutable_)
+            setImmutable(false);
+        if (readOnly_)
+            chmod(QFile::encodeName(folder_).constData(), 0755);
+    }
+    ObstacleGuard(const ObstacleGuard&) = delete;
+    ObstacleGuard& operator=(const ObstacleGuard&) = delete;
+
+    bool active() const { return active_; }
+
+    // Lifts the file size limit early, so the test can read and report freely.
+    void liftLimit() {
+        if (limited_) {
+            setrlimit(RLIMIT_FSIZE, &oldLimit_);
+            std::signal(SIGXFSZ, oldHandler_);
+            limited_ = false;
+        }
+    }
+
+private:
+    bool canCreateIn() const {
+        const QString probe = QDir(folder_).filePath("probe");
+        QFile file(probe);
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        file.close();
+        QFile::remove(probe);
+        return true;
+    }
+
+    bool setImmutable(bool on) {
+        const int fd = open(QFile::encodeName(folder_).constData(), O_RDONLY | O_DIRECTORY);
+        if (fd < 0)
+            return false;
+        int flags = 0;
+        bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        close(fd);
+        return done;
+    }
+
+    bool makeReadOnly() {
+        readOnly_ = chmod(QFile::encodeName(folder_).constData(), 0555) == 0;
+        if (readOnly_ && canCreateIn())
+            immutable_ = setImmutable(true);
+        return readOnly_ && !canCreateIn();
+    }
+
+    bool limitFileSize(qint64 size) {
+        if (getrlimit(RLIMIT_FSIZE, &oldLimit_) != 0)
+            return false;
+        rlimit limit = oldLimit_;
+        limit.rlim_cur = rlim_t(size);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        limited_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        if (!limited_)
+            std::signal(SIGXFSZ, oldHandler_);
+        return limited_;
+    }
+
+    QString folder_;
+    bool active_ = false;
+    bool readOnly_ = false;
+    bool immutable_ = false;
+    bool limited_ = false;
+    rlimit oldLimit_{};
+    void (*oldHandler_)(int) = SIG_DFL;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Obstacle)
+
+class TestReportCommand : public QObject {
+    Q_OBJECT
+
+private slots:
+    void answers_data();
+    void answers();
+    void failedWriteKeepsEarlierReport_data();
+    void failedWriteKeepsEarlierReport();
+};
+
+void TestReportCommand::answers_data() {
+    QTest::addColumn<bool>("fileThere");
+    QTest::addColumn<Dialogs::Answer>("answer");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("confirmed");
+
+    QTest::newRow("first report must be written without a question")
+        << false << Dialogs::Answer::Cancel << newReport() << true;
+    QTest::newRow("Yes must add the report after the earlier one")
+        << true << Dialogs::Answer::Yes << earlierReport() + newReport() << true;
+    QTest::newRow("No must leave only the new report")
+        << true << Dialogs::Answer::No << newReport() << true;
+    QTest::newRow("Cancel must leave the file untouched and show nothing more")
+        << true << Dialogs::Answer::Cancel << earlierReport() << false;
+}
+
+void TestReportCommand::answers() {
+    QFETCH(bool, fileThere);
+    QFETCH(Dialogs::Answer, answer);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, confirmed);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(kReportFileName);
+    if (fileThere)
+        QVERIFY(writeFile(path, earlierReport()));
+
+    ScriptedDialogs dialogs;
+    dialogs.answers = {answer};
+    CalculationRecord record = startUpRecord();
+    runReportCommand(dialogs, dir.path(), record, kSecondSources, ".");
+
+    QCOMPARE(dialogs.questions,
+             fileThere ? QStringList{kQuestionTitle + '|' + kQuestionText} : QStringList{});
+    QCOMPARE(dialogs.informations,
+             confirmed ? QStringList{kProgramTitle + '|' + kConfirmation} : QStringList{});
+    QCOMPARE(readFile(path), content);
+    QCOMPARE(folderEntries(dir.path()), QStringList{kReportFileName});
+    QCOMPARE(record.MsgAnswer, fileThere ? RecordValue(35.0) : RecordValue());
+}
+
+void TestReportCommand::failedWriteKeepsEarlierReport_data() {
+    QTest::addColumn<Obstacle>("obstacle");
+    QTest::addColumn<bool>("earlier");
+    QTest::addColumn<Dialogs::Answer>("answer");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("folder in the way of an append")
+        << Obstacle::FolderInTheWay << false << Dialogs::Answer::Yes << "Is a directory";
+    QTest::newRow("folder in the way of a rewrite")
+        << Obstacle::FolderInTheWay << false << Dialogs::Answer::No
+        << "Filename refers to a directory";
+    QTest::newRow("read-only folder, first report")
+        << Obstacle::ReadOnlyFolder << false << Dialogs::Answer::Cancel << QString();
+    QTest::newRow("read-only folder must not lose the old report on a rewrite")
+        << Obstacle::ReadOnlyFolder << true << Dialogs::Answer::No << QString();
+    QTest::newRow("disk full halfway through an append must cut the file back")
+        << Obstacle::FileSizeLimit << true << Dialogs::Answer::Yes << "File too large";
+    QTest::newRow("disk full halfway through a rewrite must keep the old file")
+        << Obstacle::FileSizeLimit << true << Dialogs::Answer::No << "File too large";
+    QTest::newRow("disk full on the first report must leave no file")
+        << Obstacle::FileSizeLimit << false << Dialogs::Answer::Cancel << "File too large";
+    QTest::newRow("full device behind the name")
+        << Obstacle::FullDevice << false << Dialogs::Answer::Yes << "No space left on device";
+}
+
+void TestReportCommand::failedWriteKeepsEarlierReport() {
+    QFETCH(Obstacle, obstacle);
+    QFETCH(bool, earlier);
+    QFETCH(Dialogs::Answer, answer);
+    QFETCH(QString, reason);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(kReportFileName);
+    if (earlier)
+        QVERIFY(writeFile(path, earlierReport()));
+
+    ScriptedDialogs dialogs;
+    dialogs.answers = {answer};
+    CalculationRecord record = startUpRecord();
+    {
+        // Room for part of the new report only: behind the earlier one when appending, in a
+        // file of its own otherwise.
+        const bool appending = earlier && answer == Dialogs::Answer::Yes;
+        ObstacleGuard guard(obstacle, dir.path(), (appending ? earlierReport().size() : 0) + 100);
+        if (!guard.active())
+            QSKIP("this obstacle cannot be set up here");
+        const QStringList entriesBefore = folderEntries(dir.path());
+        runReportCommand(dialogs, dir.path(), record, kSecondSources, ".");
+        guard.liftLimit();
+
+        QCOMPARE(dialogs.informations.size(), 1);
+        const QString shown = dialogs.informations.constFirst();
+        QVERIFY2(shown.startsWith(kProgramTitle + '|' + kFailure), qPrintable(shown));
+        const QString shownReason = shown.mid(kProgramTitle.size() + 1 + kFailure.size());
+        if (reason.isEmpty())
+            QVERIFY(!shownReason.isEmpty());
+        else
+            QCOMPARE(shownReason, reason);
+        QCOMPARE(folderEntries(dir.path()), entriesBefore);
+    }
+    if (earlier)
+        QCOMPARE(readFile(path), earlierReport());
+    if (obstacle == Obstacle::FolderInTheWay)
+        QVERIFY(QFileInfo(path).isDir());
+
+    // Once the obstacle is gone the same command works again.
+    if (obstacle == Obstacle::FileSizeLimit || obstacle == Obstacle::ReadOnlyFolder) {
+        dialogs.answers = {Dialogs::Answer::Yes};
+        dialogs.informations.clear();
+        runReportCommand(dialogs, dir.path(), record, kSecondSources, ".");
+        QCOMPARE(dialogs.informations, QStringList{kProgramTitle + '|' + kConfirmation});
+        QCOMPARE(readFile(path), earlier ? earlierReport() + newReport() : newReport());
+    }
+}
+
+QTEST_MAIN(TestReportCommand)
+#include "tst_report_command.moc"
