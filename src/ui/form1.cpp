@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -146,6 +147,8 @@ QFont fontFor(layout::Font code) {
     font.setFamilies({qs(layout::kFontFamily), qs(layout::kFallbackFontFamily)});
     font.setPointSizeF(spec.pointSize);
     font.setBold(spec.bold);
+    if (QFontInfo(font).family() != qs(layout::kFontFamily))
+        font.setStretch(layout::kFallbackStretch);
     return font;
 }
 

@@ -57,6 +57,9 @@ inline constexpr Font kWindowFont = Font::F4;
 inline constexpr std::string_view kFontFamily = "Verdana";
 // Verdana is missing on most free desktops; this one has the Cyrillic letters and a close width.
 inline constexpr std::string_view kFallbackFontFamily = "DejaVu Sans";
+// The substitute runs a little wider than Verdana; narrowed by this percentage, single words
+// such as "Мощность" still fit the widths the captions were designed for.
+inline constexpr int kFallbackStretch = 95;
 
 using K = Kind;
 using F = Font;

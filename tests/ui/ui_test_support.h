@@ -1,0 +1,79 @@
+#pragma once
+
+#include "dialogs.h"
+#include "form1.h"
+#include "input_widgets.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QList>
+#include <QRadioButton>
+#include <QTest>
+
+#include <memory>
+
+// Message boxes that answer from a script and remember what was shown, and where the keyboard
+// focus was at that moment.
+class ScriptedDialogs final : public pa::Dialogs {
+public:
+    struct Shown {
+        QString title;
+        QString text;
+        bool question = false;
+    };
+
+    void information(const QString& title, const QString& text) override {
+        shown.append({title, text, false});
+    }
+    Answer question(const QString& title, const QString& text) override {
+        shown.append({title, text, true});
+        return answers.isEmpty() ? Answer::Cancel : answers.takeFirst();
+    }
+
+    QList<Shown> shown;
+    QList<Answer> answers;
+};
+
+// A shown and active main window with scripted boxes.
+struct WindowUnderTest {
+    explicit WindowUnderTest(const QString& folder = QString())
+        : window(std::make_unique<pa::Form1>(dialogs, folder)) {
+        window->show();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            qWarning("main window did not become active");
+    }
+
+    template <class T> T* get(const char* name) const {
+        T* found = window->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+    QLineEdit* edit(const char* name) const { return get<QLineEdit>(name); }
+    QLabel* label(const char* name) const { return get<QLabel>(name); }
+    QRadioButton* option(const char* name) const { return get<QRadioButton>(name); }
+    pa::PickComboBox* combo(const char* name) const { return get<pa::PickComboBox>(name); }
+    QString caption(const char* name) const { return label(name)->text(); }
+
+    // Picks an item the way a user does: open the list, move to the item, press Enter.
+    void pick(const char* name, int index) const {
+        pa::PickComboBox* box = combo(name);
+        box->setFocus();
+        box->showPopup();
+        QAbstractItemView* view = box->view();
+        view->setCurrentIndex(box->model()->index(index, 0));
+        QTest::keyClick(view, Qt::Key_Return);
+    }
+
+    // Fills the result labels so that a test can see which ones a step empties.
+    void fillResults() const {
+        for (const char* name : {"LblPd", "LblD", "LblS", "LblKs", "LblZat", "LblSr"})
+            label(name)->setText(QStringLiteral("x"));
+    }
+
+    ScriptedDialogs dialogs;
+    std::unique_ptr<pa::Form1> window;
+};
