@@ -22,7 +22,7 @@ QString replaceFile(const QString& path, const QByteArray& report) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return reasonOf(file);
     if (!writeAll(file, report)) {
-        const QString reason = reasonOf(file);
+        QString reason = reasonOf(file);
         file.cancelWriting();
         return reason;
     }
@@ -39,7 +39,7 @@ QString appendToFile(const QString& path, const QByteArray& report) {
         return reasonOf(file);
     const qint64 oldSize = file.size();
     if (!writeAll(file, report)) {
-        const QString reason = reasonOf(file);
+        QString reason = reasonOf(file);
         // A handle whose write failed cannot be trusted to resize, so cut back by path.
         file.close();
         QFile::resize(path, oldSize);
@@ -47,7 +47,7 @@ QString appendToFile(const QString& path, const QByteArray& report) {
     }
     file.close();
     if (file.error() != QFileDevice::NoError) {
-        const QString reason = reasonOf(file);
+        QString reason = reasonOf(file);
         QFile::resize(path, oldSize);
         return reason;
     }

@@ -19,7 +19,7 @@ public:
     QByteArray received;
 
 protected:
-    qint64 readData(char*, qint64) override { return -1; }
+    qint64 readData(char* /*data*/, qint64 /*maxSize*/) override { return -1; }
     qint64 writeData(const char* data, qint64 size) override {
         const qint64 room = capacity_ - received.size();
         if (room <= 0)
