@@ -7,7 +7,9 @@ namespace pa {
 
 namespace {
 
-QWidget* owner(QWidget* parent) { return parent ? parent : QApplication::activeWindow(); }
+QWidget* owner(QWidget* parent) {
+    return parent ? parent : QApplication::activeWindow();
+}
 
 // Texts keep CR LF between lines; a label would show the CR as a stray glyph.
 QString displayed(const QString& text) {
@@ -32,9 +34,12 @@ Dialogs::Answer MessageBoxDialogs::question(const QString& title, const QString&
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    default: return Answer::Cancel;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
     }
 }
 

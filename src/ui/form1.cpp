@@ -34,7 +34,9 @@ QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string str(const QString& text) { return text.toStdString(); }
+std::string str(const QString& text) {
+    return text.toStdString();
+}
 
 // Which results a user's change to a numeric field makes stale.
 enum class Stale { Coverage, Attenuation };
@@ -155,12 +157,17 @@ QFont fontFor(layout::Font code) {
 QColor colourFor(layout::Colour colour) {
     const QPalette system = QApplication::palette();
     switch (colour) {
-    case layout::Colour::Black: return QColor(0, 0, 0);
-    case layout::Colour::DarkBlue: return QColor(0, 0, 128);
-    case layout::Colour::DarkGreen: return QColor(0, 64, 0);
-    case layout::Colour::Highlight: return system.color(QPalette::Highlight);
+    case layout::Colour::Black:
+        return QColor(0, 0, 0);
+    case layout::Colour::DarkBlue:
+        return QColor(0, 0, 128);
+    case layout::Colour::DarkGreen:
+        return QColor(0, 64, 0);
+    case layout::Colour::Highlight:
+        return system.color(QPalette::Highlight);
     case layout::Colour::System:
-    case layout::Colour::LightGreyFace: break;
+    case layout::Colour::LightGreyFace:
+        break;
     }
     return system.color(QPalette::WindowText);
 }
@@ -170,7 +177,8 @@ const QColor kButtonFace(224, 224, 224);
 
 QWidget* createControl(const layout::Control& c, QWidget* parent) {
     switch (c.kind) {
-    case layout::Kind::Frame: return new QGroupBox(qs(c.caption), parent);
+    case layout::Kind::Frame:
+        return new QGroupBox(qs(c.caption), parent);
     case layout::Kind::Label:
     case layout::Kind::ResultLabel: {
         auto* label = new QLabel(qs(c.caption), parent);
@@ -185,10 +193,14 @@ QWidget* createControl(const layout::Control& c, QWidget* parent) {
         }
         return label;
     }
-    case layout::Kind::TextBox: return new QuietLineEdit(parent);
-    case layout::Kind::ComboBox: return new PickComboBox(parent);
-    case layout::Kind::Option: return new QRadioButton(qs(c.caption), parent);
-    case layout::Kind::Button: return new QPushButton(qs(c.caption), parent);
+    case layout::Kind::TextBox:
+        return new QuietLineEdit(parent);
+    case layout::Kind::ComboBox:
+        return new PickComboBox(parent);
+    case layout::Kind::Option:
+        return new QRadioButton(qs(c.caption), parent);
+    case layout::Kind::Button:
+        return new QPushButton(qs(c.caption), parent);
     case layout::Kind::Picture: {
         auto* picture = new QLabel(parent);
         picture->setPixmap(artwork::emblem());
@@ -231,14 +243,21 @@ template <class T> T* Form1::control(std::string_view name) const {
     return qobject_cast<T*>(controls_.value(qs(name)));
 }
 
-QLineEdit* Form1::field(std::string_view name) const { return control<QLineEdit>(name); }
-QLabel* Form1::label(std::string_view name) const { return control<QLabel>(name); }
-QString Form1::text(std::string_view name) const { return field(name)->text(); }
+QLineEdit* Form1::field(std::string_view name) const {
+    return control<QLineEdit>(name);
+}
+QLabel* Form1::label(std::string_view name) const {
+    return control<QLabel>(name);
+}
+QString Form1::text(std::string_view name) const {
+    return field(name)->text();
+}
 
 void Form1::buildControls() {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("ClientArea"));
-    client->setFixedSize(layout::pixels(layout::kClientWidth), layout::pixels(layout::kClientHeight));
+    client->setFixedSize(layout::pixels(layout::kClientWidth),
+                         layout::pixels(layout::kClientHeight));
     setCentralWidget(client);
 
     for (const layout::Control& c : layout::kControls) {
@@ -344,8 +363,7 @@ void Form1::connectBehaviour() {
 
     connect(areaTimer_, &QTimer::timeout, this, &Form1::showRoomArea);
     connect(control<QPushButton>("Command1"), &QPushButton::clicked, this, &Form1::calculate);
-    connect(control<QPushButton>("Command2"), &QPushButton::clicked, this,
-            &Form1::showAttenuation);
+    connect(control<QPushButton>("Command2"), &QPushButton::clicked, this, &Form1::showAttenuation);
 
     struct MenuCommand {
         std::string_view name;
@@ -508,7 +526,8 @@ void Form1::calculate() {
 }
 
 void Form1::showAttenuation() {
-    const AttenuationOutcome outcome = calculateAttenuation(str(text("TxtDln")), decimalSeparator());
+    const AttenuationOutcome outcome =
+        calculateAttenuation(str(text("TxtDln")), decimalSeparator());
     if (outcome.stop) {
         dialogs_.information(kProgramTitle, QString::fromStdString(outcome.stop->message));
         focusField(outcome.stop->focus);
@@ -519,15 +538,16 @@ void Form1::showAttenuation() {
 }
 
 void Form1::showRoomArea() {
-    label("LblSr")->setText(
-        QString::fromStdString(roomAreaText(str(text("TxtL")), str(text("TxtW")), decimalSeparator())));
+    label("LblSr")->setText(QString::fromStdString(
+        roomAreaText(str(text("TxtL")), str(text("TxtW")), decimalSeparator())));
     areaTimer_->stop();
 }
 
 void Form1::printReport() {
     const ReportSources sources{control<PickComboBox>("CmbD")->currentText(),
                                 control<PickComboBox>("CmbOn")->currentText(), selectedType()};
-    runReportCommand(dialogs_, workingFolder_, record_, sources, QString::fromStdString(decimalSeparator()));
+    runReportCommand(dialogs_, workingFolder_, record_, sources,
+                     QString::fromStdString(decimalSeparator()));
 }
 
 void Form1::showHelp() {
@@ -566,6 +586,8 @@ void Form1::focusField(Field which) {
             field(f.name)->setFocus();
 }
 
-std::string Form1::decimalSeparator() const { return str(QLocale().decimalPoint()); }
+std::string Form1::decimalSeparator() const {
+    return str(QLocale().decimalPoint());
+}
 
 } // namespace pa

@@ -35,7 +35,6 @@ public:
     const QString& workingFolder() const { return workingFolder_; }
 
 private:
-
     void buildControls();
     void buildMenu();
     void buildTabChain();

@@ -10,7 +10,8 @@ namespace pa {
 // characters, pastes and drops all pass through it, so a refused character inserts nothing.
 class CharacterFilter final : public QValidator {
 public:
-    CharacterFilter(bool allowPoint, QObject* parent) : QValidator(parent), allowPoint_(allowPoint) {}
+    CharacterFilter(bool allowPoint, QObject* parent)
+        : QValidator(parent), allowPoint_(allowPoint) {}
     State validate(QString& input, int& pos) const override;
     bool allowsPoint() const { return allowPoint_; }
 

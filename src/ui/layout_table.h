@@ -8,7 +8,9 @@ namespace pa::layout {
 // Positions and sizes are kept in twips as the window was designed; one logical pixel is 15
 // twips, whatever the screen's physical resolution.
 inline constexpr int kTwipsPerPixel = 15;
-constexpr int pixels(int twips) { return twips / kTwipsPerPixel; }
+constexpr int pixels(int twips) {
+    return twips / kTwipsPerPixel;
+}
 
 enum class Kind { Frame, Label, ResultLabel, TextBox, ComboBox, Option, Button, Picture };
 
@@ -22,14 +24,22 @@ struct FontSpec {
 
 constexpr FontSpec fontSpec(Font font) {
     switch (font) {
-    case Font::F1: return {8.25, false};
-    case Font::F2: return {9.0, false};
-    case Font::F3: return {9.0, true};
-    case Font::F4: return {9.75, false};
-    case Font::F5: return {9.75, true};
-    case Font::F6: return {11.25, true};
-    case Font::F7: return {12.0, false};
-    case Font::F8: return {8.25, true};
+    case Font::F1:
+        return {8.25, false};
+    case Font::F2:
+        return {9.0, false};
+    case Font::F3:
+        return {9.0, true};
+    case Font::F4:
+        return {9.75, false};
+    case Font::F5:
+        return {9.75, true};
+    case Font::F6:
+        return {11.25, true};
+    case Font::F7:
+        return {12.0, false};
+    case Font::F8:
+        return {8.25, true};
     }
     return {9.75, false};
 }
@@ -40,7 +50,7 @@ enum class Colour { System, Black, DarkBlue, DarkGreen, Highlight, LightGreyFace
 struct Control {
     std::string_view name;
     Kind kind;
-    std::string_view parent; // empty: the window's client area
+    std::string_view parent;      // empty: the window's client area
     int left, top, width, height; // twips, from the inside top-left corner of the parent
     int tab;                      // tab index, -1 for controls that have none
     Font font;

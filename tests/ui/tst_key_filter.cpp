@@ -22,7 +22,9 @@ void typeText(QWidget* target, const QString& text) {
         QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
-QTimer* areaTimer(const WindowUnderTest& w) { return w.get<QTimer>("Timer1"); }
+QTimer* areaTimer(const WindowUnderTest& w) {
+    return w.get<QTimer>("Timer1");
+}
 
 bool coverageEmpty(const WindowUnderTest& w) {
     for (const char* name : {"LblPd", "LblD", "LblS", "LblKs"})
@@ -197,13 +199,20 @@ void TestKeyFilter::pasteNeedsEveryCharacterAllowed_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("clip");
     QTest::addColumn<bool>("inserted");
-    QTest::newRow("digits refused in width") << "TxtW" << "125" << true;
-    QTest::newRow("decimal refused in length") << "TxtL" << "2.5" << true;
-    QTest::newRow("letter let into width") << "TxtW" << "12a" << false;
-    QTest::newRow("negative let into height") << "TxtH" << "-3" << false;
-    QTest::newRow("decimal comma let into distance") << "TxtDln" << "2,5" << false;
-    QTest::newRow("point let into noise") << "TxtN" << "7.5" << false;
-    QTest::newRow("blank let into sensitivity") << "TxtPd" << "9 0" << false;
+    QTest::newRow("digits refused in width") << "TxtW"
+                                             << "125" << true;
+    QTest::newRow("decimal refused in length") << "TxtL"
+                                               << "2.5" << true;
+    QTest::newRow("letter let into width") << "TxtW"
+                                           << "12a" << false;
+    QTest::newRow("negative let into height") << "TxtH"
+                                              << "-3" << false;
+    QTest::newRow("decimal comma let into distance") << "TxtDln"
+                                                     << "2,5" << false;
+    QTest::newRow("point let into noise") << "TxtN"
+                                          << "7.5" << false;
+    QTest::newRow("blank let into sensitivity") << "TxtPd"
+                                                << "9 0" << false;
 }
 
 void TestKeyFilter::pasteNeedsEveryCharacterAllowed() {

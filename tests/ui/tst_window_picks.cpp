@@ -6,7 +6,9 @@ namespace {
 
 const QColor kGrey(192, 192, 192);
 
-QColor fieldColour() { return QApplication::palette().color(QPalette::Base); }
+QColor fieldColour() {
+    return QApplication::palette().color(QPalette::Base);
+}
 
 // The coverage results are empty and the attenuation and area labels kept their captions.
 void verifyOnlyCoverageEmptied(const WindowUnderTest& w) {
@@ -44,12 +46,21 @@ void TestWindowPicks::modelPick_data() {
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("heightCaption");
     QTest::addColumn<QString>("angle");
-    QTest::newRow("TD-13 not ceiling with 3 W 90 dB")
-        << 1 << "3" << "90" << "Opt1" << "Высота потолков" << "90";
-    QTest::newRow("VR-28 not wall with 20 W 90 dB")
-        << 32 << "20" << "90" << "Opt2" << "Высота установки" << "120";
-    QTest::newRow("BQ-75 not horn with 50 W 107 dB")
-        << 25 << "50" << "107" << "Opt3" << "Высота установки" << "40";
+    QTest::newRow("TD-13 not ceiling with 3 W 90 dB") << 1 << "3"
+                                                      << "90"
+                                                      << "Opt1"
+                                                      << "Высота потолков"
+                                                      << "90";
+    QTest::newRow("VR-28 not wall with 20 W 90 dB") << 32 << "20"
+                                                    << "90"
+                                                    << "Opt2"
+                                                    << "Высота установки"
+                                                    << "120";
+    QTest::newRow("BQ-75 not horn with 50 W 107 dB") << 25 << "50"
+                                                     << "107"
+                                                     << "Opt3"
+                                                     << "Высота установки"
+                                                     << "40";
 }
 
 void TestWindowPicks::modelPick() {
@@ -198,12 +209,18 @@ void TestWindowPicks::typeChange_data() {
     QTest::addColumn<QString>("heightCaption");
     QTest::addColumn<QString>("angle");
     QTest::addColumn<double>("dirCoef");
-    QTest::newRow("ceiling to wall keeps old defaults")
-        << "Opt1" << "Opt2" << "Высота установки" << "120" << 6.283 / 3;
-    QTest::newRow("horn back to ceiling keeps horn defaults")
-        << "Opt3" << "Opt1" << "Высота потолков" << "90" << 3.1415 / 2;
-    QTest::newRow("wall to horn keeps wall defaults")
-        << "Opt2" << "Opt3" << "Высота установки" << "40" << 6.283 / 9;
+    QTest::newRow("ceiling to wall keeps old defaults") << "Opt1"
+                                                        << "Opt2"
+                                                        << "Высота установки"
+                                                        << "120" << 6.283 / 3;
+    QTest::newRow("horn back to ceiling keeps horn defaults") << "Opt3"
+                                                              << "Opt1"
+                                                              << "Высота потолков"
+                                                              << "90" << 3.1415 / 2;
+    QTest::newRow("wall to horn keeps wall defaults") << "Opt2"
+                                                      << "Opt3"
+                                                      << "Высота установки"
+                                                      << "40" << 6.283 / 9;
 }
 
 void TestWindowPicks::typeChange() {
