@@ -1,6 +1,7 @@
 #include "ui_test_support.h"
 
 #include <QAction>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QGroupBox>
@@ -13,7 +14,7 @@ using pa::PickComboBox;
 
 namespace {
 
-QPalette::ColorRole background = QPalette::Base;
+constexpr QPalette::ColorRole kFieldBackground = QPalette::Base;
 
 QString pathOf(const QWidget* widget, const QWidget* client) {
     return widget->parentWidget() == client ? QString() : widget->parentWidget()->objectName();
@@ -444,10 +445,17 @@ void TestMainWindow::startOptionsAndFields() {
     QVERIFY(w.option("Opt_1_1")->isChecked());
     QVERIFY(!w.option("Opt_1_2")->isChecked());
     QVERIFY(!w.option("Opt_1_3")->isChecked());
+    auto* gradation = w.window->findChild<QButtonGroup*>(QStringLiteral("Opt_1"));
+    QVERIFY(gradation);
+    QVERIFY(!gradation->button(0));
+    QCOMPARE(gradation->id(w.option("Opt_1_1")), 1);
+    QCOMPARE(gradation->id(w.option("Opt_1_2")), 2);
+    QCOMPARE(gradation->id(w.option("Opt_1_3")), 3);
+    QCOMPARE(gradation->checkedId(), 1);
     const QColor menuColour = QApplication::palette().color(QPalette::Window);
     for (const char* name : {"TxtPv", "TxtPd", "TxtN"}) {
         QVERIFY2(w.edit(name)->isReadOnly(), name);
-        QCOMPARE(w.edit(name)->palette().color(background), menuColour);
+        QCOMPARE(w.edit(name)->palette().color(kFieldBackground), menuColour);
     }
     for (const char* name : {"TxtH", "TxtL", "TxtW", "TxtDln"})
         QVERIFY2(!w.edit(name)->isReadOnly(), name);
