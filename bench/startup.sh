@@ -87,7 +87,8 @@ done
     echo "startup.sh: Xvfb did not start" >&2
     exit 1
 }
-export DISPLAY=":$(head -n1 "$scratch/display")"
+DISPLAY=":$(head -n1 "$scratch/display")"
+export DISPLAY
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$scratch/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -103,7 +104,7 @@ names+=(minimal-qt xcalc)
 commands+=("$tools/minimal_qt" xcalc)
 count=${#names[@]}
 
-# One file of samples per program: "map_ms rss_kb" per line.
+# One file of samples per program: "map_ms rss_kb WxH" per line.
 for name in "${names[@]}"; do : >"$scratch/$name.samples"; done
 
 measure() { # index, record?
@@ -114,10 +115,12 @@ measure() { # index, record?
         exit 1
     fi
     if [ "$record" -eq 1 ]; then
-        sed -E 's/^map_ms=([0-9.]+) rss_kb=([0-9]+).*/\1 \2/' <<<"$line" >>"$scratch/${names[$i]}.samples"
+        sed -E 's/^map_ms=([0-9.]+) rss_kb=([0-9]+) window=[^ ]+ size=([0-9x]+)$/\1 \2 \3/' \
+            <<<"$line" >>"$scratch/${names[$i]}.samples"
     fi
 }
 
+load_before="$(cut -d' ' -f1-3 /proc/loadavg)"
 echo "Display $DISPLAY; $warmups warm-up and $runs measured rounds, settle ${settle} ms"
 for ((round = 0; round < warmups + runs; ++round)); do
     # Rotating the order keeps any one program from always running right after another.
@@ -136,17 +139,19 @@ stat() { # file, column -> "median min max"
 echo
 echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores," \
     "$(awk '/MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo);" \
-    "$(. /etc/os-release && echo "$PRETTY_NAME"); kernel $(uname -r); Qt $(pkg-config --modversion Qt6Widgets)"
-printf '\n%-11s %28s   %28s\n' "" "time to mapped, ms" "resident memory, MB"
-printf '%-11s %9s %9s %9s   %9s %9s %9s\n' program median min max median min max
+    "$(sed -n 's/^PRETTY_NAME="\(.*\)"$/\1/p' /etc/os-release); kernel $(uname -r); Qt $(pkg-config --modversion Qt6Widgets)"
+echo "Load average before: $load_before; after: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '\n%-11s %28s   %28s   %s\n' "" "time to mapped, ms" "resident memory, MB" "window"
+printf '%-11s %9s %9s %9s   %9s %9s %9s   %s\n' program median min max median min max "mapped size"
 declare -A median_ms median_kb
 for name in "${names[@]}"; do
     read -r tm tlo thi < <(stat "$scratch/$name.samples" 1)
     read -r km klo khi < <(stat "$scratch/$name.samples" 2)
     median_ms[$name]=$tm
     median_kb[$name]=$km
-    awk -v n="$name" -v a="$tm" -v b="$tlo" -v c="$thi" -v d="$km" -v e="$klo" -v f="$khi" \
-        'BEGIN { printf "%-11s %9.1f %9.1f %9.1f   %9.1f %9.1f %9.1f\n", n, a, b, c, d/1024, e/1024, f/1024 }'
+    size="$(cut -d' ' -f3 "$scratch/$name.samples" | sort -u | paste -sd,)"
+    awk -v n="$name" -v a="$tm" -v b="$tlo" -v c="$thi" -v d="$km" -v e="$klo" -v f="$khi" -v s="$size" \
+        'BEGIN { printf "%-11s %9.1f %9.1f %9.1f   %9.1f %9.1f %9.1f   %s\n", n, a, b, c, d/1024, e/1024, f/1024, s }'
 done
 
 echo
