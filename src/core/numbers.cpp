@@ -1,5 +1,6 @@
 #include "numbers.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -118,11 +119,16 @@ std::string numberText(double value, std::string_view decimalSeparator) {
     if (value == 0)
         return "0";
 
+    // Rounded to 15 digits, the largest doubles would pass the largest double and their text
+    // could not be read back; they are shown cut to the largest 15-digit value instead.
+    constexpr double kLargestShown = 1.79769313486231e308;
+    const double magnitude = std::min(std::fabs(value), kLargestShown);
+
     // Scientific form with 15 significant digits gives the digits and the exponent, rounded
     // once; the text is then laid out positionally.
     std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                      std::fabs(value), std::chars_format::scientific, 14);
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
+                                      std::chars_format::scientific, 14);
     const std::string_view scientific(buffer.data(),
                                       static_cast<std::size_t>(result.ptr - buffer.data()));
     const std::size_t ePos = scientific.find('e');

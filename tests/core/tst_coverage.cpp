@@ -134,6 +134,10 @@ private slots:
             << "36" << QStringList{"94", "6", "4", "9"};
         QTest::newRow("decade of power is exact") << "power=1000;sensitivity=70"
                                                   << "36" << QStringList{"100", "11", "8", "5"};
+        QTest::newRow("area at the top of the range is counted, not read as 0")
+            << "length=1;width=17976931348623157" + QString(292, '0')
+            << "179769313486231" + QString(294, '0')
+            << QStringList{"94", "6", "8", "224711641857789" + QString(293, '0')};
     }
     void results() {
         QFETCH(QString, changes);

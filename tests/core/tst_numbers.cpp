@@ -174,6 +174,8 @@ private slots:
         QTest::newRow("fractional area") << 7.5 * 3.3;
         QTest::newRow("tiny") << 1.5e-12;
         QTest::newRow("huge") << 9.87654321e250;
+        QTest::newRow("largest double does not round past the range")
+            << std::numeric_limits<double>::max();
     }
     void numberTextRoundTrips() {
         QFETCH(double, value);
