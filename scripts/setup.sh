@@ -5,7 +5,9 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev libgl-dev
+    clang libclang-rt-14-dev
     fonts-dejavu-core
+    desktop-file-utils appstream dpkg-dev
 )
 
 missing=()
