@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds with warnings as errors and runs the whole suite headless, then again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then runs each core fuzzer for a bounded time.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -18,3 +18,9 @@ run_suite() {
 run_suite "$root/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
     run_suite "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DPA_SANITIZE=ON
+
+# One fuzzer at a time: each already keeps a core busy for its whole run.
+CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/fuzz" -DPA_WERROR=ON \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPA_FUZZ=ON >/dev/null
+cmake --build "$root/build/fuzz" -j"$jobs"
+ctest --test-dir "$root/build/fuzz" --output-on-failure --no-tests=error -L fuzz
