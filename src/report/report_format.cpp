@@ -90,6 +90,13 @@ QByteArray encodeWindows1251(const QString& text) {
     return bytes;
 }
 
+// A single-line field still takes a pasted line break, which would split its report line in two
+// and leave the file with a report of the wrong length.
+QString onOneLine(QString text) {
+    return text.replace(QLatin1Char('\r'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
 } // namespace
 
 QByteArray formatReport(const CalculationRecord& record, const ReportSources& sources,
@@ -106,7 +113,7 @@ QByteArray formatReport(const CalculationRecord& record, const ReportSources& so
         case Source::None:
             break;
         case Source::Model:
-            text += sources.model;
+            text += onOneLine(sources.model);
             break;
         case Source::TypeWord: {
             const std::string_view word = typeWord(sources.type);
@@ -114,7 +121,7 @@ QByteArray formatReport(const CalculationRecord& record, const ReportSources& so
             break;
         }
         case Source::Room:
-            text += sources.room;
+            text += onOneLine(sources.room);
             break;
         case Source::Record:
             text += QString::fromStdString((record.*line.field).print(separator));

@@ -157,6 +157,11 @@ void TestReportFormat::wholeReport_data() {
         << startUpRecord()
         << ReportSources{"  мой  динамик 5W ", "АВТОСТОЯНКА", SpeakerType::Ceiling} << "."
         << withLines({{3, "Наименование громкоговорителя:\t   мой  динамик 5W "}});
+    QTest::newRow("pasted line breaks split the model and room lines")
+        << startUpRecord() << ReportSources{"TD-60\n43", "ТЕАТР\r\nЗАЛ\r", SpeakerType::Ceiling}
+        << "."
+        << withLines({{3, "Наименование громкоговорителя:\t TD-60 43"},
+                      {11, "Тип помещения:\t- ТЕАТР  ЗАЛ "}});
     QTest::newRow("empty model and room fields lose the space or dash after the tab")
         << startUpRecord() << ReportSources{"", "", SpeakerType::Ceiling} << "."
         << withLines({{3, "Наименование громкоговорителя:\t "}, {11, "Тип помещения:\t- "}});
