@@ -1,4 +1,3 @@
-#include "artwork.h"
 #include "dialogs.h"
 #include "form1.h"
 
@@ -7,10 +6,11 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(pa::artwork::windowIcon());
 
     pa::MessageBoxDialogs dialogs(nullptr);
     pa::Form1 window(dialogs, QDir::currentPath());
+    // Message boxes without a parent take the program's icon; the window has drawn it already.
+    QApplication::setWindowIcon(window.windowIcon());
     window.show();
     return QApplication::exec();
 }

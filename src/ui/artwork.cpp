@@ -51,7 +51,9 @@ QPixmap speakerPixmap(int size) {
 
 QIcon windowIcon() {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128})
+    // The title bar and the task switcher pick from these; the desktop's menu icon is installed
+    // as files, so larger sizes drawn here would only cost start-up time.
+    for (int size : {16, 32, 48})
         icon.addPixmap(speakerPixmap(size));
     return icon;
 }

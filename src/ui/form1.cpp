@@ -13,7 +13,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QFontInfo>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -143,15 +143,29 @@ SpeakerType typeOfLetter(const QString& letter) {
     return SpeakerType::Ceiling;
 }
 
-QFont fontFor(layout::Font code) {
-    const layout::FontSpec spec = layout::fontSpec(code);
-    QFont font;
-    font.setFamilies({qs(layout::kFontFamily), qs(layout::kFallbackFontFamily)});
-    font.setPointSizeF(spec.pointSize);
-    font.setBold(spec.bold);
-    if (QFontInfo(font).family() != qs(layout::kFontFamily))
-        font.setStretch(layout::kFallbackStretch);
-    return font;
+// One font per code of the table, shared by every control that uses it. The family is settled
+// here once: a font that names a missing family sends every later look-up through the toolkit's
+// fallback search.
+std::array<QFont, layout::kFontCount> tableFonts() {
+    const bool designed = QFontDatabase::hasFamily(qs(layout::kFontFamily));
+    const QString family = qs(designed ? layout::kFontFamily : layout::kFallbackFontFamily);
+    std::array<QFont, layout::kFontCount> fonts;
+    for (std::size_t i = 0; i < layout::kFontCount; ++i) {
+        const layout::FontSpec spec = layout::fontSpec(static_cast<layout::Font>(i));
+        QFont& font = fonts.at(i);
+        font.setFamily(family);
+        font.setPointSizeF(spec.pointSize);
+        font.setBold(spec.bold);
+        if (!designed)
+            font.setStretch(layout::kFallbackStretch);
+    }
+    return fonts;
+}
+
+static_assert(static_cast<std::size_t>(layout::Font::F8) + 1 == layout::kFontCount);
+
+const QFont& fontOf(const std::array<QFont, layout::kFontCount>& fonts, layout::Font code) {
+    return fonts.at(static_cast<std::size_t>(code));
 }
 
 QColor colourFor(layout::Colour colour) {
@@ -174,6 +188,23 @@ QColor colourFor(layout::Colour colour) {
 
 const QColor kPresetGrey(192, 192, 192);
 const QColor kButtonFace(224, 224, 224);
+
+constexpr std::size_t kColourCount = 6;
+static_assert(static_cast<std::size_t>(layout::Colour::LightGreyFace) + 1 == kColourCount);
+
+// Every control states its own text colour, so a frame's caption colour stays its own. One
+// palette per colour of the table, shared like the fonts.
+std::array<QPalette, kColourCount> tablePalettes() {
+    std::array<QPalette, kColourCount> palettes;
+    for (std::size_t i = 0; i < kColourCount; ++i) {
+        const auto colour = static_cast<layout::Colour>(i);
+        QPalette& palette = palettes.at(i);
+        palette.setColor(QPalette::WindowText, colourFor(colour));
+        if (colour == layout::Colour::LightGreyFace)
+            palette.setColor(QPalette::Button, kButtonFace);
+    }
+    return palettes;
+}
 
 QWidget* createControl(const layout::Control& c, QWidget* parent) {
     switch (c.kind) {
@@ -218,14 +249,15 @@ Form1::Form1(Dialogs& dialogs, QString workingFolder, QWidget* parent)
     setObjectName(qs(layout::kWindowName));
     setWindowTitle(qs(layout::kWindowCaption));
     setWindowIcon(artwork::windowIcon());
-    setFont(fontFor(layout::kWindowFont));
+    const std::array<QFont, layout::kFontCount> fonts = tableFonts();
+    setFont(fontOf(fonts, layout::kWindowFont));
     // Fixed size: no resizing, and the title bar offers only the close button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowFlag(Qt::WindowMinimizeButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
 
-    buildControls();
+    buildControls(fonts);
     buildMenu();
     buildTabChain();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -253,7 +285,8 @@ QString Form1::text(std::string_view name) const {
     return field(name)->text();
 }
 
-void Form1::buildControls() {
+void Form1::buildControls(const std::array<QFont, layout::kFontCount>& fonts) {
+    const std::array<QPalette, kColourCount> palettes = tablePalettes();
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("ClientArea"));
     client->setFixedSize(layout::pixels(layout::kClientWidth),
@@ -266,13 +299,8 @@ void Form1::buildControls() {
         widget->setObjectName(qs(c.name));
         widget->setGeometry(layout::pixels(c.left), layout::pixels(c.top), layout::pixels(c.width),
                             layout::pixels(c.height));
-        widget->setFont(fontFor(c.font));
-        // Every control states its own text colour, so a frame's caption colour stays its own.
-        QPalette palette = widget->palette();
-        palette.setColor(QPalette::WindowText, colourFor(c.colour));
-        if (c.colour == layout::Colour::LightGreyFace)
-            palette.setColor(QPalette::Button, kButtonFace);
-        widget->setPalette(palette);
+        widget->setFont(fontOf(fonts, c.font));
+        widget->setPalette(palettes.at(static_cast<std::size_t>(c.colour)));
         controls_.insert(widget->objectName(), widget);
     }
 
@@ -417,8 +445,11 @@ void Form1::startUp() {
     for (std::string_view name : {"CmbOn", "CmbD", "CmbDn", "CmbUPS", "CmbVP"}) {
         auto* combo = control<PickComboBox>(name);
         const ListContents list = listContents(name);
+        QStringList items;
+        items.reserve(static_cast<qsizetype>(list.items.size()));
         for (std::string_view item : list.items)
-            combo->addItem(qs(item));
+            items.append(qs(item));
+        combo->addItems(items);
         // Filling makes the first item current; the lists start with no item picked.
         combo->setCurrentIndex(-1);
         combo->setEditText(qs(list.startText));

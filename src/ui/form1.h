@@ -2,9 +2,11 @@
 
 #include "coverage.h"
 #include "dialogs.h"
+#include "layout_table.h"
 #include "record.h"
 #include "speaker_type.h"
 
+#include <QFont>
 #include <QHash>
 #include <QMainWindow>
 #include <QString>
@@ -35,7 +37,7 @@ public:
     const QString& workingFolder() const { return workingFolder_; }
 
 private:
-    void buildControls();
+    void buildControls(const std::array<QFont, layout::kFontCount>& fonts);
     void buildMenu();
     void buildTabChain();
     void connectBehaviour();

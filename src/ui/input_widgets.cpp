@@ -27,7 +27,8 @@ void QuietLineEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 PickComboBox::PickComboBox(QWidget* parent) : QComboBox(parent) {
-    setEditable(true);
+    // Handing over our own field makes the box editable; setEditable() would first build a
+    // default field and its completer only for them to be thrown away.
     setLineEdit(new QuietLineEdit(this));
     setInsertPolicy(QComboBox::NoInsert);
     // Inline completion would quietly pick items while the user types.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace pa::layout {
@@ -16,6 +17,7 @@ enum class Kind { Frame, Label, ResultLabel, TextBox, ComboBox, Option, Button, 
 
 // The window's fonts, all of one family at different sizes and weights.
 enum class Font { F1, F2, F3, F4, F5, F6, F7, F8 };
+inline constexpr std::size_t kFontCount = 8;
 
 struct FontSpec {
     double pointSize;
