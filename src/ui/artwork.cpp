@@ -58,8 +58,11 @@ QIcon windowIcon() {
     return icon;
 }
 
-QPixmap emblem() {
-    QPixmap pixmap(100, 100);
+QPixmap emblem(qreal devicePixelRatio) {
+    // Drawn at the screen's own resolution, so a scaled screen shows it sharp, not blown up.
+    const int side = qRound(100 * devicePixelRatio);
+    QPixmap pixmap(side, side);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
     pixmap.fill(QColor(192, 192, 192));
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);

@@ -234,7 +234,7 @@ QWidget* createControl(const layout::Control& c, QWidget* parent) {
         return new QPushButton(qs(c.caption), parent);
     case layout::Kind::Picture: {
         auto* picture = new QLabel(parent);
-        picture->setPixmap(artwork::emblem());
+        picture->setPixmap(artwork::emblem(picture->devicePixelRatio()));
         picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return picture;
     }
