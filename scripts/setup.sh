@@ -8,6 +8,7 @@ packages=(
     clang libclang-rt-14-dev
     fonts-dejavu-core
     desktop-file-utils appstream dpkg-dev
+    xvfb xdotool
 )
 
 missing=()
