@@ -172,11 +172,11 @@ QColor colourFor(layout::Colour colour) {
     const QPalette system = QApplication::palette();
     switch (colour) {
     case layout::Colour::Black:
-        return QColor(0, 0, 0);
+        return {0, 0, 0};
     case layout::Colour::DarkBlue:
-        return QColor(0, 0, 128);
+        return {0, 0, 128};
     case layout::Colour::DarkGreen:
-        return QColor(0, 64, 0);
+        return {0, 64, 0};
     case layout::Colour::Highlight:
         return system.color(QPalette::Highlight);
     case layout::Colour::System:

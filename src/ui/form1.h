@@ -69,7 +69,7 @@ private:
     void setUserEntry(QLineEdit* edit, bool userEntry);
     void emptyLabels(std::initializer_list<std::string_view> names);
     void emptyCoverageResults();
-    void focusField(Field field);
+    void focusField(Field which);
     std::string decimalSeparator() const;
 
     Dialogs& dialogs_;
