@@ -6,6 +6,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Lets a Wayland desktop match the open window with its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(PA_APP_ID));
 
     pa::MessageBoxDialogs dialogs(nullptr);
     pa::Form1 window(dialogs, QDir::currentPath());
