@@ -29,22 +29,7 @@ while [ $# -gt 0 ]; do
 done
 
 # --- what the bench needs beyond building the program -------------------------------------------
-"$root/scripts/setup.sh"
-extras=(xvfb x11-apps libx11-dev gcc)
-missing=()
-for package in "${extras[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$package")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo[@]}" apt-get update -qq
-    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/setup.sh" x11-apps libx11-dev gcc
 
 # --- build ----------------------------------------------------------------------------------------
 mkdir -p "$tools"

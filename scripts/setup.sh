@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12, and nothing when all of it is there.
+# Further package names given as arguments are installed the same way.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
     fonts-dejavu-core
     desktop-file-utils appstream dpkg-dev
     xvfb xdotool
+    "$@"
 )
 
 missing=()
