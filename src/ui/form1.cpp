@@ -151,11 +151,11 @@ std::array<QFont, layout::kFontCount> tableFonts() {
     const QString family = qs(designed ? layout::kFontFamily : layout::kFallbackFontFamily);
     std::array<QFont, layout::kFontCount> fonts;
     for (std::size_t i = 0; i < layout::kFontCount; ++i) {
-        const layout::FontSpec spec = layout::fontSpec(static_cast<layout::Font>(i));
+        const layout::FontStyle style = layout::fontStyle(static_cast<layout::Font>(i));
         QFont& font = fonts.at(i);
         font.setFamily(family);
-        font.setPointSizeF(spec.pointSize);
-        font.setBold(spec.bold);
+        font.setPointSizeF(style.pointSize);
+        font.setBold(style.bold);
         if (!designed)
             font.setStretch(layout::kFallbackStretch);
     }

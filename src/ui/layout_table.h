@@ -19,12 +19,12 @@ enum class Kind { Frame, Label, ResultLabel, TextBox, ComboBox, Option, Button, 
 enum class Font { F1, F2, F3, F4, F5, F6, F7, F8 };
 inline constexpr std::size_t kFontCount = 8;
 
-struct FontSpec {
+struct FontStyle {
     double pointSize;
     bool bold;
 };
 
-constexpr FontSpec fontSpec(Font font) {
+constexpr FontStyle fontStyle(Font font) {
     switch (font) {
     case Font::F1:
         return {8.25, false};
