@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev libgl-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-tidy
     fonts-dejavu-core
     desktop-file-utils appstream dpkg-dev
     xvfb xdotool

