@@ -39,12 +39,12 @@ const CatalogueEntry* findModel(std::string_view code) {
 }
 } // namespace
 
-std::optional<int> modelPower(std::string_view code) {
+std::optional<int> ModelPower(std::string_view code) {
     const CatalogueEntry* entry = findModel(code);
     return entry ? entry->power : std::nullopt;
 }
 
-std::optional<int> modelSpl(std::string_view code) {
+std::optional<int> ModelSpl(std::string_view code) {
     const CatalogueEntry* entry = findModel(code);
     return entry ? entry->spl : std::nullopt;
 }

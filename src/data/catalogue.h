@@ -23,7 +23,7 @@ extern const std::array<CatalogueEntry, 34> kCatalogue;
 
 // Power and sensitivity of the model with exactly this code (case-sensitive, no trimming);
 // no value for any other text, the manual-entry item included.
-std::optional<int> modelPower(std::string_view code);
-std::optional<int> modelSpl(std::string_view code);
+std::optional<int> ModelPower(std::string_view code);
+std::optional<int> ModelSpl(std::string_view code);
 
 } // namespace pa

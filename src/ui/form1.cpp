@@ -474,9 +474,9 @@ void Form1::pickModel(int index) {
         return;
     }
     const std::string code = str(models->itemText(index));
-    if (const auto power = modelPower(code))
+    if (const auto power = ModelPower(code))
         field("TxtPv")->setText(QString::number(*power));
-    if (const auto spl = modelSpl(code))
+    if (const auto spl = ModelSpl(code))
         field("TxtPd")->setText(QString::number(*spl));
     switchTypeOn(typeOfLetter(typeLetter_.at(static_cast<std::size_t>(index))));
     setUserEntry(field("TxtPv"), false);

@@ -32,8 +32,8 @@ public:
 
     const CalculationRecord& record() const { return record_; }
     // Type letter of each entry of the model list, and noise level of each room of the room list.
-    const std::array<QString, 34>& typeLetters() const { return typeLetter_; }
-    const std::array<int, 15>& noisePresets() const { return noisePreset_; }
+    const std::array<QString, 34>& TypeLetter() const { return typeLetter_; }
+    const std::array<int, 15>& NoisePreset() const { return noisePreset_; }
     const QString& workingFolder() const { return workingFolder_; }
 
 private:

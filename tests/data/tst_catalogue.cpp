@@ -40,9 +40,9 @@ private slots:
         QFETCH(int, power);
         QFETCH(int, spl);
         const std::string c = code.toStdString();
-        QCOMPARE(modelPower(c).value_or(-1), power);
-        QCOMPARE(modelSpl(c).value_or(-1), spl);
-        QCOMPARE(modelPower(c).has_value(), power != -1);
+        QCOMPARE(ModelPower(c).value_or(-1), power);
+        QCOMPARE(ModelSpl(c).value_or(-1), spl);
+        QCOMPARE(ModelPower(c).has_value(), power != -1);
     }
 
     void catalogueShape() {

@@ -480,12 +480,12 @@ void TestMainWindow::startLabelsAndRecord() {
 
 void TestMainWindow::startTablesFollowLists() {
     WindowUnderTest w;
-    const auto& letters = w.window->typeLetters();
+    const auto& letters = w.window->TypeLetter();
     QCOMPARE(letters[0], QStringLiteral("Н"));
     QCOMPARE(letters[1], QStringLiteral("П"));
     QCOMPARE(letters[21], QStringLiteral("Р"));
     QCOMPARE(letters[33], QStringLiteral("П"));
-    const auto& noise = w.window->noisePresets();
+    const auto& noise = w.window->NoisePreset();
     QCOMPARE(noise[0], 20);
     QCOMPARE(noise[7], 70);
     QCOMPARE(noise[14], 60);

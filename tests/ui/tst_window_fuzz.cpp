@@ -265,7 +265,7 @@ private:
             ran = ran && record.ListenHeight == pa::RecordValue(item.toDouble());
         else if (list == QLatin1String("CmbOn"))
             ran = ran && w_.edit("TxtN")->text().toInt() ==
-                             w_.window->noisePresets().at(static_cast<std::size_t>(index));
+                             w_.window->NoisePreset().at(static_cast<std::size_t>(index));
         else
             ran = ran && w_.edit("TxtPv")->isReadOnly() == (index < w_.combo(name)->count() - 1);
         for (const char* label : kCoverageLabels)
