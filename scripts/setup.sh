@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev
     clang libclang-rt-14-dev clang-tidy
     fonts-dejavu-core
-    desktop-file-utils appstream dpkg-dev
+    desktop-file-utils appstream dpkg-dev file
     xvfb xdotool
     "$@"
 )
