@@ -14,6 +14,11 @@ namespace {
 constexpr double kPi = 3.1415;      // pi as the area formulas have always used it
 constexpr double kFullTurn = 6.283; // twice kPi, not the full 2 pi
 
+// The room area as the fields read, for the calculation and the area timer alike.
+double roomAreaOf(std::string_view length, std::string_view width) {
+    return leadingNumber(length) * leadingNumber(width);
+}
+
 // Builds the outcome of a calculation step by step; the first failed step wins.
 class Calculation {
 public:
@@ -124,7 +129,7 @@ bool Calculation::inputs() {
 }
 
 bool Calculation::roomArea() {
-    const double area = leadingNumber(in_.length) * leadingNumber(in_.width);
+    const double area = roomAreaOf(in_.length, in_.width);
     if (!finite(area))
         return false;
     out_.area = numberText(area, sep_);
@@ -238,7 +243,7 @@ CoverageOutcome calculateCoverage(const CoverageInputs& inputs, CalculationRecor
 
 std::string roomAreaText(std::string_view length, std::string_view width,
                          std::string_view decimalSeparator) {
-    return numberText(leadingNumber(length) * leadingNumber(width), decimalSeparator);
+    return numberText(roomAreaOf(length, width), decimalSeparator);
 }
 
 AttenuationOutcome calculateAttenuation(std::string_view distanceText,

@@ -385,7 +385,7 @@ void Form1::connectBehaviour() {
         gradation_->addButton(control<QRadioButton>(member.name), member.id);
     connect(gradation_, &QButtonGroup::idToggled, this, [this](int, bool checked) {
         if (checked)
-            emptyLabels({"LblPd", "LblD", "LblS", "LblKs", "LblZat"});
+            emptyAllResults();
     });
     keepTabOnChecked("Frame6");
 
@@ -547,9 +547,8 @@ void Form1::calculate() {
     if (outcome.area)
         label("LblSr")->setText(QString::fromStdString(*outcome.area));
     if (outcome.stop) {
-        dialogs_.information(kProgramTitle, QString::fromStdString(outcome.stop->message));
-        focusField(outcome.stop->focus);
-        emptyLabels({"LblPd", "LblD", "LblS", "LblKs", "LblZat"});
+        showStop(*outcome.stop);
+        emptyAllResults();
         return;
     }
     for (std::size_t i = 0; i < kCoverageResults.size(); ++i)
@@ -560,8 +559,7 @@ void Form1::showAttenuation() {
     const AttenuationOutcome outcome =
         calculateAttenuation(str(text("TxtDln")), decimalSeparator());
     if (outcome.stop) {
-        dialogs_.information(kProgramTitle, QString::fromStdString(outcome.stop->message));
-        focusField(outcome.stop->focus);
+        showStop(*outcome.stop);
         emptyLabels({"LblZat"});
         return;
     }
@@ -611,9 +609,16 @@ void Form1::emptyCoverageResults() {
         label(name)->clear();
 }
 
-void Form1::focusField(Field which) {
+void Form1::emptyAllResults() {
+    emptyCoverageResults();
+    emptyLabels({"LblZat"});
+}
+
+// A stopped calculation tells why and puts the focus on the field to mend, if there is one.
+void Form1::showStop(const Stop& stop) {
+    dialogs_.information(kProgramTitle, QString::fromStdString(stop.message));
     for (const NumericField& f : kNumericFields)
-        if (f.field == which)
+        if (f.field == stop.focus)
             field(f.name)->setFocus();
 }
 

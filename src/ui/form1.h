@@ -69,7 +69,8 @@ private:
     void setUserEntry(QLineEdit* edit, bool userEntry);
     void emptyLabels(std::initializer_list<std::string_view> names);
     void emptyCoverageResults();
-    void focusField(Field which);
+    void emptyAllResults();
+    void showStop(const Stop& stop);
     std::string decimalSeparator() const;
 
     Dialogs& dialogs_;

@@ -1,3 +1,4 @@
+#include "parameters.h"
 #include "report_format.h"
 
 #include <QStringEncoder>
@@ -62,10 +63,7 @@ QByteArray expectedBytes(const QStringList& lines) {
 
 CalculationRecord startUpRecord() {
     CalculationRecord record;
-    record.DirAngle = "90";
-    record.DirCoef = 3.1415 / 2;
-    record.OverlapLevel = 10.0;
-    record.ListenHeight = 150.0;
+    applyStartValues(record);
     return record;
 }
 

@@ -1,6 +1,7 @@
-#include "form1.h"
+#include "parameters.h"
 #include "report_command.h"
 #include "report_file.h"
+#include "ui_test_support.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -34,28 +35,9 @@ const QString kQuestionText = "Файл  Расчет.txt  уже существ
 const QString kConfirmation = "Данные находятся в файле Расчет.txt";
 const QString kFailure = "Не удалось записать файл Расчет.txt\r\n";
 
-// Answers questions from a script and keeps every box shown, as "title|text".
-class ScriptedDialogs final : public Dialogs {
-public:
-    QList<Answer> answers;
-    QStringList questions;
-    QStringList informations;
-
-    void information(const QString& title, const QString& text) override {
-        informations.append(title + '|' + text);
-    }
-    Answer question(const QString& title, const QString& text) override {
-        questions.append(title + '|' + text);
-        return answers.isEmpty() ? Answer::Cancel : answers.takeFirst();
-    }
-};
-
 CalculationRecord startUpRecord() {
     CalculationRecord record;
-    record.DirAngle = "90";
-    record.DirCoef = 3.1415 / 2;
-    record.OverlapLevel = 10.0;
-    record.ListenHeight = 150.0;
+    applyStartValues(record);
     return record;
 }
 
@@ -232,9 +214,9 @@ void TestReportCommand::answers() {
     CalculationRecord record = startUpRecord();
     runReportCommand(dialogs, dir.path(), record, kSecondSources, ".");
 
-    QCOMPARE(dialogs.questions,
+    QCOMPARE(dialogs.questions(),
              fileThere ? QStringList{kQuestionTitle + '|' + kQuestionText} : QStringList{});
-    QCOMPARE(dialogs.informations,
+    QCOMPARE(dialogs.informations(),
              confirmed ? QStringList{kProgramTitle + '|' + kConfirmation} : QStringList{});
     QCOMPARE(readFile(path), content);
     QCOMPARE(folderEntries(dir.path()), QStringList{kReportFileName});
@@ -292,8 +274,8 @@ void TestReportCommand::failedWriteKeepsEarlierReport() {
         runReportCommand(dialogs, dir.path(), record, kSecondSources, ".");
         guard.liftLimit();
 
-        QCOMPARE(dialogs.informations.size(), 1);
-        const QString shown = dialogs.informations.constFirst();
+        QCOMPARE(dialogs.informations().size(), 1);
+        const QString shown = dialogs.informations().constFirst();
         QVERIFY2(shown.startsWith(kProgramTitle + '|' + kFailure), qPrintable(shown));
         const QString shownReason = shown.mid(kProgramTitle.size() + 1 + kFailure.size());
         if (reason.isEmpty())
@@ -310,9 +292,9 @@ void TestReportCommand::failedWriteKeepsEarlierReport() {
     // Once the obstacle is gone the same command works again.
     if (obstacle == Obstacle::FileSizeLimit || obstacle == Obstacle::ReadOnlyFolder) {
         dialogs.answers = {Dialogs::Answer::Yes};
-        dialogs.informations.clear();
+        dialogs.shown.clear();
         runReportCommand(dialogs, dir.path(), record, kSecondSources, ".");
-        QCOMPARE(dialogs.informations, QStringList{kProgramTitle + '|' + kConfirmation});
+        QCOMPARE(dialogs.informations(), QStringList{kProgramTitle + '|' + kConfirmation});
         QCOMPARE(readFile(path), earlier ? earlierReport() + newReport() : newReport());
     }
 }
@@ -342,8 +324,8 @@ void TestReportCommand::windowWritesReportsIntoItsFolder() {
     dialogs.answers = {Dialogs::Answer::Yes};
     print->trigger();
 
-    QCOMPARE(dialogs.questions, QStringList{kQuestionTitle + '|' + kQuestionText});
-    QCOMPARE(dialogs.informations, QStringList(2, kProgramTitle + '|' + kConfirmation));
+    QCOMPARE(dialogs.questions(), QStringList{kQuestionTitle + '|' + kQuestionText});
+    QCOMPARE(dialogs.informations(), QStringList(2, kProgramTitle + '|' + kConfirmation));
     QCOMPARE(window.record().MsgAnswer, RecordValue(35.0));
     QCOMPARE(folderEntries(dir.path()), QStringList{kReportFileName});
 

@@ -32,8 +32,21 @@ public:
         return answers.isEmpty() ? Answer::Cancel : answers.takeFirst();
     }
 
+    // Every box of one kind, as "title|text".
+    QStringList questions() const { return shownAs(true); }
+    QStringList informations() const { return shownAs(false); }
+
     QList<Shown> shown;
     QList<Answer> answers;
+
+private:
+    QStringList shownAs(bool questions) const {
+        QStringList boxes;
+        for (const Shown& box : shown)
+            if (box.question == questions)
+                boxes.append(box.title + '|' + box.text);
+        return boxes;
+    }
 };
 
 // A shown and active main window with scripted boxes.
