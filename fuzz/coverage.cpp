@@ -8,11 +8,11 @@
 //                          when t is 'c', separator ',' when s is ',' else '.', then the texts
 //                          of power, sensitivity, noise, height, length and width split by '|'
 //   A<s><text>             attenuation of a distance text, separator as above
-#include "coverage.h"
+#include "core/coverage.h"
 #include "check.h"
-#include "messages.h"
-#include "numbers.h"
-#include "parameters.h"
+#include "core/messages.h"
+#include "core/numbers.h"
+#include "core/parameters.h"
 
 #include <algorithm>
 #include <array>

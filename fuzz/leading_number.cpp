@@ -1,7 +1,7 @@
 // Leading-number reading of arbitrary bytes, checked against the whole-text conversion of the
 // part of the text that should have been read.
 #include "check.h"
-#include "numbers.h"
+#include "core/numbers.h"
 
 #include <cmath>
 #include <limits>

@@ -1,7 +1,7 @@
 // Number text of any finite double, with both separators: its form, and that the conversion
 // reads it back to the same value within 15 significant digits.
 #include "check.h"
-#include "numbers.h"
+#include "core/numbers.h"
 
 #include <algorithm>
 #include <cfloat>

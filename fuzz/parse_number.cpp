@@ -1,7 +1,7 @@
 // Whole-text conversion with the point and the comma as the locale's separator, checked against
 // a regular grammar and the C library's own conversion.
 #include "check.h"
-#include "numbers.h"
+#include "core/numbers.h"
 
 #include <algorithm>
 #include <cerrno>

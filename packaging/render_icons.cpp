@@ -4,7 +4,7 @@
 //   pa-render-icons <output-dir> <icon-name> <size>...
 // writes <output-dir>/<size>x<size>/apps/<icon-name>.png for every size.
 
-#include "artwork.h"
+#include "ui/artwork.h"
 
 #include <QDir>
 #include <QGuiApplication>

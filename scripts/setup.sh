@@ -5,11 +5,12 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev qt6-svg-dev qt6-translations-l10n
     clang libclang-rt-14-dev clang-tidy
     fonts-dejavu-core
     desktop-file-utils appstream dpkg-dev file
     xvfb xdotool
+    poppler-utils librsvg2-bin python3-ezdxf
     "$@"
 )
 

@@ -1,5 +1,5 @@
-#include "dialogs.h"
-#include "form1.h"
+#include "ui/dialogs.h"
+#include "ui/form1.h"
 
 #include <QApplication>
 #include <QDir>

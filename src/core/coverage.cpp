@@ -1,7 +1,8 @@
-#include "coverage.h"
+#include "core/coverage.h"
 
-#include "messages.h"
-#include "numbers.h"
+#include "core/geometry.h"
+#include "core/messages.h"
+#include "core/numbers.h"
 
 #include <climits>
 #include <cmath>
@@ -10,9 +11,6 @@
 namespace pa {
 
 namespace {
-
-constexpr double kPi = 3.1415;      // pi as the area formulas have always used it
-constexpr double kFullTurn = 6.283; // twice kPi, not the full 2 pi
 
 // The room area as the fields read, for the calculation and the area timer alike.
 double roomAreaOf(std::string_view length, std::string_view width) {
@@ -163,14 +161,14 @@ bool Calculation::ceiling(double listenLevel) {
     if (height <= listenLevel)
         return stop(msg::CeilingTooLow);
     const double halfAngle = rec_.DirCoef.number() / 2;
-    const double slantRange = (height - listenLevel) / std::cos(halfAngle);
-    if (!finite(slantRange))
+    const double slant = slantRange(height - listenLevel, halfAngle);
+    if (!finite(slant))
         return false;
-    if (rec_.EffRange.number() < slantRange)
+    if (rec_.EffRange.number() < slant)
         return stop(msg::SpeakerTooWeak);
-    const double coverRadius = slantRange * std::sin(halfAngle);
-    const double coverArea = wholePart(kPi * (coverRadius * coverRadius)) + 1;
-    const double rowLimit = wholePart(rec_.RoomLength.number() / (coverRadius * 2)) + 1;
+    const double radius = coverRadius(height - listenLevel, halfAngle);
+    const double coverArea = wholePart(kApproxPi * (radius * radius)) + 1;
+    const double rowLimit = wholePart(rec_.RoomLength.number() / (radius * 2)) + 1;
     if (!finite(coverArea) || !finite(rowLimit))
         return false;
     rec_.CoverArea = coverArea;
@@ -185,17 +183,18 @@ bool Calculation::wallOrHorn(double listenLevel) {
     const double range = rec_.EffRange.number();
     if (drop > range)
         return stop(msg::SpeakerTooWeak);
-    const double projected = wholePart(std::sqrt(range * range - drop * drop));
+    const double projected = wholePart(projectedRange(range, drop));
     if (!finite(projected))
         return false;
     rec_.EffRange = projected;
     const double dirCoef = rec_.DirCoef.number();
     // Left to right, as the sector formula has always been evaluated.
-    const double coverArea = wholePart(kPi * (projected * projected) * dirCoef / kFullTurn) + 1;
+    const double coverArea =
+        wholePart(kApproxPi * (projected * projected) * dirCoef / kApproxFullTurn) + 1;
     if (!finite(coverArea))
         return false;
     rec_.CoverArea = coverArea;
-    const double span = wholePart(projected * std::sin(dirCoef / 2)) + 1;
+    const double span = wholePart(corridorHalfSpan(projected, dirCoef)) + 1;
     if (!finite(span))
         return false;
     rec_.CorridorSpan = span;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "record.h"
+#include "core/record.h"
 
 #include <array>
 #include <optional>

@@ -1,6 +1,7 @@
-#include "parameters.h"
+#include "core/parameters.h"
 
-#include "numbers.h"
+#include "core/geometry.h"
+#include "core/numbers.h"
 
 #include <string>
 
@@ -9,7 +10,7 @@ namespace pa {
 double dirCoefFromAngle(std::string_view angleText) {
     // This order of operations is part of the result: it reproduces the stored coefficients to
     // the last bit.
-    return ((leadingNumber(angleText) / 10) * 3.1415) / 18;
+    return ((leadingNumber(angleText) / 10) * kApproxPi) / 18;
 }
 
 void applyDirectivity(CalculationRecord& record, std::string_view angleText) {
@@ -32,7 +33,7 @@ void applyListenHeight(CalculationRecord& record, std::string_view itemText) {
 }
 
 void applyStartValues(CalculationRecord& record) {
-    record.DirCoef = 3.1415 / 2;
+    record.DirCoef = typeDefaults(SpeakerType::Ceiling).dirCoef;
     record.DirAngle = "90";
     record.OverlapLevel = 10.0;
     record.ListenHeight = 150.0;

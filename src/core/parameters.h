@@ -1,7 +1,7 @@
 #pragma once
 
-#include "record.h"
-#include "speaker_type.h"
+#include "core/record.h"
+#include "core/speaker_type.h"
 
 #include <string_view>
 
@@ -10,7 +10,7 @@ namespace pa {
 // The record writes of the parameter lists and the type options. The window calls these so that
 // every value stays computed in one place.
 
-// Opening angle in radians from a degree text, computed as ((a / 10) * 3.1415) / 18.
+// Opening angle in radians from a degree text, computed as ((a / 10) * kApproxPi) / 18.
 double dirCoefFromAngle(std::string_view angleText);
 
 // Directivity picked from the list: DirAngle keeps the text, DirCoef its angle.

@@ -1,6 +1,6 @@
-#include "record.h"
+#include "core/record.h"
 
-#include "numbers.h"
+#include "core/numbers.h"
 
 #include <cmath>
 

@@ -1,19 +1,21 @@
-#include "speaker_type.h"
+#include "core/speaker_type.h"
+
+#include "core/geometry.h"
 
 namespace pa {
 
 TypeDefaults typeDefaults(SpeakerType type) {
-    // 3.1415 for pi and 6.283 for the full turn, so that each default equals what the
-    // directivity list computes for the same angle.
+    // With the approximate pi, so that each default equals what the directivity list computes
+    // for the same angle.
     switch (type) {
     case SpeakerType::Wall:
-        return {"Высота установки", "120", 6.283 / 3};
+        return {"Высота установки", "120", kApproxFullTurn / 3};
     case SpeakerType::Horn:
-        return {"Высота установки", "40", 6.283 / 9};
+        return {"Высота установки", "40", kApproxFullTurn / 9};
     case SpeakerType::Ceiling:
         break;
     }
-    return {"Высота потолков", "90", 3.1415 / 2};
+    return {"Высота потолков", "90", kApproxPi / 2};
 }
 
 std::string_view typeWord(SpeakerType type) {

@@ -10,7 +10,7 @@ enum class SpeakerType { Ceiling, Wall, Horn };
 struct TypeDefaults {
     std::string_view heightCaption; // caption of the height field's label
     std::string_view angleText;     // directivity text for the list and DirAngle
-    double dirCoef;                 // the same angle in radians, with 3.1415 for pi
+    double dirCoef;                 // the same angle in radians, with kApproxPi
 };
 
 TypeDefaults typeDefaults(SpeakerType type);

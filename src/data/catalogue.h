@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speaker_type.h"
+#include "core/speaker_type.h"
 
 #include <array>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "presets.h"
+#include "data/presets.h"
 
 namespace pa {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "record.h"
-#include "speaker_type.h"
+#include "core/record.h"
+#include "core/speaker_type.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,15 +1,15 @@
-#include "form1.h"
+#include "ui/form1.h"
 
-#include "artwork.h"
-#include "catalogue.h"
-#include "help_about.h"
-#include "input_widgets.h"
-#include "layout_table.h"
-#include "messages.h"
-#include "numbers.h"
-#include "parameters.h"
-#include "presets.h"
-#include "report_command.h"
+#include "ui/artwork.h"
+#include "data/catalogue.h"
+#include "ui/help_about.h"
+#include "ui/input_widgets.h"
+#include "ui/layout_table.h"
+#include "core/messages.h"
+#include "core/numbers.h"
+#include "core/parameters.h"
+#include "data/presets.h"
+#include "ui/report_command.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "coverage.h"
-#include "dialogs.h"
-#include "layout_table.h"
-#include "record.h"
-#include "speaker_type.h"
+#include "core/coverage.h"
+#include "ui/dialogs.h"
+#include "ui/layout_table.h"
+#include "core/record.h"
+#include "core/speaker_type.h"
 
 #include <QFont>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "help_about.h"
+#include "ui/help_about.h"
 
 #include "about_contacts.h"
 

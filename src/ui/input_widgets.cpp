@@ -1,4 +1,4 @@
-#include "input_widgets.h"
+#include "ui/input_widgets.h"
 
 #include <QKeyEvent>
 #include <QWheelEvent>

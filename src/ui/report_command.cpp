@@ -1,6 +1,6 @@
-#include "report_command.h"
+#include "ui/report_command.h"
 
-#include "report_file.h"
+#include "report/report_file.h"
 
 #include <QDir>
 #include <QFileInfo>

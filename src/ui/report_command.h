@@ -1,8 +1,8 @@
 #pragma once
 
-#include "dialogs.h"
-#include "record.h"
-#include "report_format.h"
+#include "ui/dialogs.h"
+#include "core/record.h"
+#include "report/report_format.h"
 
 #include <QString>
 

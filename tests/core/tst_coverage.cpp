@@ -1,6 +1,6 @@
-#include "coverage.h"
-#include "messages.h"
-#include "parameters.h"
+#include "core/coverage.h"
+#include "core/messages.h"
+#include "core/parameters.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "parameters.h"
+#include "core/parameters.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "catalogue.h"
-#include "presets.h"
+#include "data/catalogue.h"
+#include "data/presets.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "parameters.h"
-#include "report_format.h"
+#include "core/parameters.h"
+#include "report/report_format.h"
 
 #include <QStringEncoder>
 #include <QTest>

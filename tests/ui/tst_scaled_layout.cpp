@@ -1,6 +1,6 @@
 // The window on a screen scaled by two: the same layout in logical pixels, drawn at twice the
 // pixels, and no caption cut off.
-#include "layout_table.h"
+#include "ui/layout_table.h"
 #include "ui_test_support.h"
 
 #include <QAbstractButton>

@@ -1,5 +1,5 @@
-#include "help_about.h"
-#include "messages.h"
+#include "ui/help_about.h"
+#include "core/messages.h"
 #include "ui_test_support.h"
 
 #include <QAction>

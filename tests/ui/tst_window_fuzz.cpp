@@ -4,9 +4,9 @@
 
 #include "ui_test_support.h"
 
-#include "coverage.h"
-#include "report_file.h"
-#include "report_format.h"
+#include "core/coverage.h"
+#include "report/report_file.h"
+#include "report/report_format.h"
 
 #include <QClipboard>
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "dialogs.h"
-#include "form1.h"
-#include "input_widgets.h"
+#include "ui/dialogs.h"
+#include "ui/form1.h"
+#include "ui/input_widgets.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

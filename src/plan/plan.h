@@ -1,0 +1,124 @@
+#pragma once
+
+#include "core/record.h"
+#include "core/speaker_type.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The room plan: where the loudspeakers go and what level each point of the listening plane
+// gets. Standard C++ only; the window and the exports draw what this computes.
+namespace pa::plan {
+
+// Layout methods. Ceiling loudspeakers use the first four, wall and horn loudspeakers
+// ByCount (staggered on both long walls) and OneWall.
+enum class Method { ByCount, EdgeToEdge, MinimumOverlap, EdgeToCentre, OneWall };
+
+// The methods offered for a type, the default first.
+std::vector<Method> methodsFor(SpeakerType type);
+// The method's caption in the method list ("По расчету", "Край к краю", ...).
+std::string_view methodName(Method method);
+
+// The wall a wall or horn loudspeaker hangs on; None for ceiling loudspeakers.
+enum class Wall { None, Near /* y = 0, aimed toward +y */, Far /* y = W, aimed toward -y */ };
+
+// One loudspeaker, in metres from the room's corner: x along the length, y along the width.
+struct Speaker {
+    double x = 0;
+    double y = 0;
+    Wall wall = Wall::None;
+
+    friend bool operator==(const Speaker&, const Speaker&) = default;
+};
+
+// What the plan takes from the last successful calculation, as numbers.
+struct PlanInputs {
+    SpeakerType type = SpeakerType::Ceiling;
+    double length = 0;       // m, along x
+    double width = 0;        // m, along y
+    double mountHeight = 0;  // m
+    double listenHeight = 0; // m (the record keeps centimetres)
+    double dirCoef = 0;      // full opening angle, rad
+    double totalSpl = 0;     // dB at 1 m
+    double effRange = 0;     // m; for wall and horn the projected range the calculation kept
+    int count = 0;           // the calculated number of loudspeakers
+    double roomNoise = 0;    // dB
+    double overlap = 0;      // dB
+    double speakerWatts = 0; // one loudspeaker's power as the calculation used it (W)
+};
+
+// The plan inputs of a record that a calculation completed, read with the locale's decimal
+// separator; nothing when the record is incomplete or holds values the plan cannot draw
+// (not finite, not positive, mounting not above the listening plane).
+std::optional<PlanInputs> planInputs(const CalculationRecord& record, SpeakerType type,
+                                     std::string_view decimalSeparator);
+
+// Radius of the circle one ceiling loudspeaker covers on the listening plane (the
+// calculation's own geometry).
+double coverageRadius(const PlanInputs& in);
+
+// The positions of a method, numbered in the order returned.
+std::vector<Speaker> layOut(const PlanInputs& in, Method method);
+
+// Layouts above this size are not drawn or mapped.
+inline constexpr std::size_t kMaxDrawnSpeakers = 2000;
+
+// Level in dB at a point (x, y) of the listening plane: direct sound of every loudspeaker,
+// free field, summed as energies. The reference form, one point at a time.
+double levelAt(const PlanInputs& in, const std::vector<Speaker>& speakers, double x, double y);
+
+// A regular grid of points over the floor, edges and corners included.
+struct Grid {
+    int columns = 0; // points along x
+    int rows = 0;    // points along y
+    double length = 0;
+    double width = 0;
+    double x(int column) const;
+    double y(int row) const;
+};
+
+// The fixed grid the figures use: points at most 0.05 m apart, or 400 along a side where
+// that is coarser. It does not depend on any window.
+Grid figureGrid(double length, double width);
+
+// Levels of every grid point, row by row (index row * columns + column), computed fast on
+// all cores; agrees with levelAt to 0.01 dB.
+std::vector<float> levelMap(const PlanInputs& in, const std::vector<Speaker>& speakers,
+                            const Grid& grid);
+
+struct Point {
+    double x = 0;
+    double y = 0;
+};
+
+// What the plan tells the engineer about a layout.
+struct Figures {
+    std::size_t count = 0;
+    int calculatedCount = 0;
+    std::optional<double> stepX, stepY;   // along one row and one column, where there are two
+    std::optional<double> wallX, wallY;   // distance of the outer loudspeakers from the walls
+    bool mapped = false;                  // false above kMaxDrawnSpeakers or without speakers
+    double minLevel = 0, maxLevel = 0;    // dB on the figure grid
+    Point minAt, maxAt;
+    double target = 0;                    // room noise + overlap level
+    double shareAtTarget = 0;             // share of the floor at or above target, 0..1
+    bool aboveNoiseOk = false;            // min level >= noise + 15 dB
+    double maxWithNoise = 0;              // max level and noise summed as energies
+    bool maxOk = false;                   // maxWithNoise <= 120 dB
+    double onAxisAt3m = 0;                // one loudspeaker, 3 m on its axis
+    bool onAxisOk = false;                // onAxisAt3m >= 75 dB
+    bool standardHeight = true;           // listening height is 1.5 m
+    double totalWatts = 0;
+    double amplifierWatts = 0;            // totalWatts + 20 %
+};
+
+Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers);
+
+// The figures as the lines the plan shows and the sheet prints (Russian, the locale's
+// decimal separator).
+std::vector<std::string> figureLines(const PlanInputs& in, const Figures& f,
+                                     std::string_view decimalSeparator);
+
+} // namespace pa::plan
