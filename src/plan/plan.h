@@ -97,21 +97,21 @@ struct Point {
 struct Figures {
     std::size_t count = 0;
     int calculatedCount = 0;
-    std::optional<double> stepX, stepY;   // along one row and one column, where there are two
-    std::optional<double> wallX, wallY;   // distance of the outer loudspeakers from the walls
-    bool mapped = false;                  // false above kMaxDrawnSpeakers or without speakers
-    double minLevel = 0, maxLevel = 0;    // dB on the figure grid
+    std::optional<double> stepX, stepY; // along one row and one column, where there are two
+    std::optional<double> wallX, wallY; // distance of the outer loudspeakers from the walls
+    bool mapped = false;                // false above kMaxDrawnSpeakers or without speakers
+    double minLevel = 0, maxLevel = 0;  // dB on the figure grid
     Point minAt, maxAt;
-    double target = 0;                    // room noise + overlap level
-    double shareAtTarget = 0;             // share of the floor at or above target, 0..1
-    bool aboveNoiseOk = false;            // min level >= noise + 15 dB
-    double maxWithNoise = 0;              // max level and noise summed as energies
-    bool maxOk = false;                   // maxWithNoise <= 120 dB
-    double onAxisAt3m = 0;                // one loudspeaker, 3 m on its axis
-    bool onAxisOk = false;                // onAxisAt3m >= 75 dB
-    bool standardHeight = true;           // listening height is 1.5 m
+    double target = 0;          // room noise + overlap level
+    double shareAtTarget = 0;   // share of the floor at or above target, 0..1
+    bool aboveNoiseOk = false;  // min level >= noise + 15 dB
+    double maxWithNoise = 0;    // max level and noise summed as energies
+    bool maxOk = false;         // maxWithNoise <= 120 dB
+    double onAxisAt3m = 0;      // one loudspeaker, 3 m on its axis
+    bool onAxisOk = false;      // onAxisAt3m >= 75 dB
+    bool standardHeight = true; // listening height is 1.5 m
     double totalWatts = 0;
-    double amplifierWatts = 0;            // totalWatts + 20 %
+    double amplifierWatts = 0; // totalWatts + 20 %
 };
 
 Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers);

@@ -1,14 +1,14 @@
 #include "ui/form1.h"
 
-#include "ui/artwork.h"
-#include "data/catalogue.h"
-#include "ui/help_about.h"
-#include "ui/input_widgets.h"
-#include "ui/layout_table.h"
 #include "core/messages.h"
 #include "core/numbers.h"
 #include "core/parameters.h"
+#include "data/catalogue.h"
 #include "data/presets.h"
+#include "ui/artwork.h"
+#include "ui/help_about.h"
+#include "ui/input_widgets.h"
+#include "ui/layout_table.h"
 #include "ui/report_command.h"
 
 #include <QApplication>

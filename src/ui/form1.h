@@ -1,10 +1,10 @@
 #pragma once
 
 #include "core/coverage.h"
-#include "ui/dialogs.h"
-#include "ui/layout_table.h"
 #include "core/record.h"
 #include "core/speaker_type.h"
+#include "ui/dialogs.h"
+#include "ui/layout_table.h"
 
 #include <QFont>
 #include <QHash>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ui/dialogs.h"
 #include "core/record.h"
 #include "report/report_format.h"
+#include "ui/dialogs.h"
 
 #include <QString>
 

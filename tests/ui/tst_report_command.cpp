@@ -1,6 +1,6 @@
 #include "core/parameters.h"
-#include "ui/report_command.h"
 #include "report/report_file.h"
+#include "ui/report_command.h"
 #include "ui_test_support.h"
 
 #include <QAction>

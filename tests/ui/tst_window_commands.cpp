@@ -1,5 +1,5 @@
-#include "ui/help_about.h"
 #include "core/messages.h"
+#include "ui/help_about.h"
 #include "ui_test_support.h"
 
 #include <QAction>
