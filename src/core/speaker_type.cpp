@@ -18,6 +18,26 @@ TypeDefaults typeDefaults(SpeakerType type) {
     return {"Высота потолков", "90", kApproxPi / 2};
 }
 
+std::string_view typeLetter(SpeakerType type) {
+    switch (type) {
+    case SpeakerType::Wall:
+        return "Н";
+    case SpeakerType::Horn:
+        return "Р";
+    case SpeakerType::Ceiling:
+        break;
+    }
+    return "П";
+}
+
+SpeakerType typeOfLetter(std::string_view letter) {
+    if (letter == typeLetter(SpeakerType::Wall))
+        return SpeakerType::Wall;
+    if (letter == typeLetter(SpeakerType::Horn))
+        return SpeakerType::Horn;
+    return SpeakerType::Ceiling;
+}
+
 std::string_view typeWord(SpeakerType type) {
     switch (type) {
     case SpeakerType::Wall:

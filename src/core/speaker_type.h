@@ -15,6 +15,11 @@ struct TypeDefaults {
 
 TypeDefaults typeDefaults(SpeakerType type);
 
+// The type's letter in the model list's lookup table ("П", "Н", "Р"), and back; any other text
+// reads as ceiling, the type of the manual-entry item.
+std::string_view typeLetter(SpeakerType type);
+SpeakerType typeOfLetter(std::string_view letter);
+
 // The word the report uses for a type ("Потолочный", "Настенный", "Рупорный").
 std::string_view typeWord(SpeakerType type);
 

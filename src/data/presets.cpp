@@ -1,5 +1,7 @@
 #include "data/presets.h"
 
+#include "data/catalogue.h"
+
 namespace pa {
 
 const std::array<RoomPreset, 15> kRoomPresets{{
@@ -17,7 +19,7 @@ const std::array<RoomPreset, 15> kRoomPresets{{
     {"СТАДИОН", 100},
     {"ТЯЖ ПРОМЫШ", 110},
     {"ГРОМ", 120},
-    {"ПРОЧИЕ", 60},
+    {kOtherItem, 60},
 }};
 
 const std::array<std::string_view, 17> kDirectivityItems{"10",  "20",  "30",  "40",  "50",  "60",

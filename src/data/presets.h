@@ -12,7 +12,7 @@ struct RoomPreset {
 
 // The room list in the order the user sees it; the last item is the manual-entry one.
 extern const std::array<RoomPreset, 15> kRoomPresets;
-inline constexpr std::size_t kRoomOtherPosition = 14;
+inline constexpr std::size_t kRoomOtherPosition = kRoomPresets.size() - 1;
 
 // The three parameter lists, with the text each shows at start.
 extern const std::array<std::string_view, 17> kDirectivityItems;

@@ -3,25 +3,62 @@
 #include "core/coverage.h"
 #include "core/record.h"
 #include "core/speaker_type.h"
+#include "data/catalogue.h"
+#include "data/presets.h"
 #include "ui/dialogs.h"
-#include "ui/layout_table.h"
 
-#include <QFont>
-#include <QHash>
 #include <QMainWindow>
 #include <QString>
 
 #include <array>
-#include <string_view>
+#include <string>
 
+class QAction;
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
+class QRadioButton;
 class QTimer;
 
 namespace pa {
 
+class EnterPushButton;
 class PickComboBox;
+class ResultLabel;
+
+// The controls the window's behaviour uses, resolved once from the layout table.
+struct Form1Controls {
+    QLineEdit* TxtPv;
+    QLineEdit* TxtPd;
+    QLineEdit* TxtN;
+    QLineEdit* TxtH;
+    QLineEdit* TxtL;
+    QLineEdit* TxtW;
+    QLineEdit* TxtDln;
+    PickComboBox* CmbD;
+    PickComboBox* CmbOn;
+    PickComboBox* CmbDn;
+    PickComboBox* CmbUPS;
+    PickComboBox* CmbVP;
+    QRadioButton* Opt1;
+    QRadioButton* Opt2;
+    QRadioButton* Opt3;
+    QRadioButton* Opt_1_1;
+    QRadioButton* Opt_1_2;
+    QRadioButton* Opt_1_3;
+    QLabel* Label3;
+    ResultLabel* LblPd;
+    ResultLabel* LblD;
+    ResultLabel* LblS;
+    ResultLabel* LblKs;
+    ResultLabel* LblZat;
+    ResultLabel* LblSr;
+    EnterPushButton* Command1;
+    EnterPushButton* Command2;
+    QAction* Mppech;
+    QAction* Mspr;
+    QAction* Mopr;
+};
 
 // The program's one window: the inputs, the five lists, the type and gradation options, the
 // two calculations and the menu. Every number it shows comes from the calculation core.
@@ -32,21 +69,12 @@ public:
 
     const CalculationRecord& record() const { return record_; }
     // Type letter of each entry of the model list, and noise level of each room of the room list.
-    const std::array<QString, 34>& TypeLetter() const { return typeLetter_; }
-    const std::array<int, 15>& NoisePreset() const { return noisePreset_; }
-    const QString& workingFolder() const { return workingFolder_; }
+    const std::array<QString, kCatalogue.size()>& TypeLetter() const { return typeLetter_; }
+    const std::array<int, kRoomPresets.size()>& NoisePreset() const { return noisePreset_; }
 
 private:
-    void buildControls(const std::array<QFont, layout::kFontCount>& fonts);
-    void buildMenu();
-    void buildTabChain();
     void connectBehaviour();
     void startUp();
-
-    template <class T> T* control(std::string_view name) const;
-    QLineEdit* field(std::string_view name) const;
-    QLabel* label(std::string_view name) const;
-    QString text(std::string_view name) const;
 
     void pickModel(int index);
     void pickDirectivity(int index);
@@ -57,7 +85,6 @@ private:
     void switchTypeOn(SpeakerType type);
     void typeChanged(SpeakerType type);
     SpeakerType selectedType() const;
-    void keepTabOnChecked(std::string_view group);
 
     void calculate();
     void showAttenuation();
@@ -67,7 +94,6 @@ private:
     void showAbout();
 
     void setUserEntry(QLineEdit* edit, bool userEntry);
-    void emptyLabels(std::initializer_list<std::string_view> names);
     void emptyCoverageResults();
     void emptyAllResults();
     void showStop(const Stop& stop);
@@ -75,10 +101,10 @@ private:
 
     Dialogs& dialogs_;
     QString workingFolder_;
+    Form1Controls ui_{};
     CalculationRecord record_;
-    std::array<QString, 34> typeLetter_;
-    std::array<int, 15> noisePreset_{};
-    QHash<QString, QWidget*> controls_;
+    std::array<QString, kCatalogue.size()> typeLetter_;
+    std::array<int, kRoomPresets.size()> noisePreset_{};
     QButtonGroup* gradation_ = nullptr;
     QTimer* areaTimer_ = nullptr;
 };

@@ -1,6 +1,8 @@
 #include "ui/input_widgets.h"
 
 #include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
 #include <QWheelEvent>
 
 namespace pa {
@@ -48,6 +50,81 @@ void PickComboBox::focusOutEvent(QFocusEvent* event) {
 void PickComboBox::wheelEvent(QWheelEvent* event) {
     // Scrolling the page over a list must not change the calculation's parameters.
     event->ignore();
+}
+
+} // namespace pa
+
+namespace pa {
+
+EnterPushButton::EnterPushButton(const QString& caption, QWidget* parent)
+    : QPushButton(caption, parent) {
+    setAutoDefault(false);
+}
+
+void EnterPushButton::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        !event->isAutoRepeat()) {
+        event->accept();
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+ResultLabel::ResultLabel(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(1);
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+void ResultLabel::setText(const QString& text) {
+    QLabel::setText(text);
+    updateCut();
+}
+
+void ResultLabel::setFixedToolTip(const QString& tip) {
+    fixedTip_ = tip;
+    updateCut();
+}
+
+// Where QLabel puts a single line of text: inside the frame, past the indent it adds to framed
+// labels.
+QRect ResultLabel::textRect() const {
+    const int indent = frameWidth() > 0 ? fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 : 0;
+    return contentsRect().adjusted(margin() + indent, margin(), -margin() - indent, -margin());
+}
+
+bool ResultLabel::isCut() const {
+    return fontMetrics().horizontalAdvance(text()) > textRect().width();
+}
+
+void ResultLabel::updateCut() {
+    const bool cut = isCut();
+    QString tip = fixedTip_;
+    if (cut)
+        tip = tip.isEmpty() ? text() : tip + QStringLiteral(": ") + text();
+    setToolTip(tip);
+    setAccessibleDescription(cut ? text() : QString());
+    update();
+}
+
+void ResultLabel::paintEvent(QPaintEvent* event) {
+    if (!isCut()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    const QRect rect = textRect();
+    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, rect.width());
+    style()->drawItemText(&painter, rect, QStyle::visualAlignment(layoutDirection(), alignment()),
+                          palette(), isEnabled(), shown, foregroundRole());
+}
+
+void ResultLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    updateCut();
 }
 
 } // namespace pa

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QValidator>
 
 namespace pa {
@@ -13,7 +15,6 @@ public:
     CharacterFilter(bool allowPoint, QObject* parent)
         : QValidator(parent), allowPoint_(allowPoint) {}
     State validate(QString& input, int& pos) const override;
-    bool allowsPoint() const { return allowPoint_; }
 
 private:
     bool allowPoint_;
@@ -46,6 +47,45 @@ protected:
 
 private:
     bool leaving_ = false;
+};
+
+// A push button that Enter and keypad Enter press when it has the focus, as Space does. It never
+// becomes a default button: Enter in a field must not reach it.
+class EnterPushButton final : public QPushButton {
+    Q_OBJECT
+public:
+    EnterPushButton(const QString& caption, QWidget* parent);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// A result label that never shows part of a number as if it were whole: a caption wider than
+// the label is drawn cut with "…", and the whole caption becomes the tooltip and the accessible
+// description. text() always gives the whole caption.
+class ResultLabel final : public QLabel {
+    Q_OBJECT
+public:
+    explicit ResultLabel(QWidget* parent);
+
+    // Hide QLabel's own so that every caption change updates the cut; the window always holds
+    // these labels by this type.
+    void setText(const QString& text);
+    void clear() { setText(QString()); }
+    // A tooltip of the label's own, shown ahead of the whole caption when that is cut.
+    void setFixedToolTip(const QString& tip);
+
+    bool isCut() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QRect textRect() const;
+    void updateCut();
+
+    QString fixedTip_;
 };
 
 } // namespace pa

@@ -173,6 +173,30 @@ inline constexpr std::array<Control, 60> kControls{{
      "ПОКАЗАТЬ"},
 }};
 
+// Fields and lists are announced by a screen reader with the caption beside them.
+struct CaptionOf {
+    std::string_view control;
+    std::string_view label;
+};
+
+inline constexpr std::array<CaptionOf, 12> kCaptions{{
+    {"CmbD", "Label10"},
+    {"TxtPv", "Label1"},
+    {"TxtPd", "Label2"},
+    {"CmbOn", "Label4"},
+    {"TxtN", "Label4"},
+    {"TxtH", "Label3"},
+    {"TxtL", "Label19"},
+    {"TxtW", "Label21"},
+    {"TxtDln", "Label22"},
+    {"CmbDn", "Label23"},
+    {"CmbUPS", "Label25"},
+    {"CmbVP", "Label26"},
+}};
+
+// Frames whose options form one group: the type and the power gradation.
+inline constexpr std::array<std::string_view, 2> kOptionGroups{"Frame3", "Frame6"};
+
 struct MenuItem {
     std::string_view name;
     std::string_view caption;

@@ -52,10 +52,7 @@ private slots:
             const CatalogueEntry& e = kCatalogue[i];
             codes.insert(e.code);
             QVERIFY(e.power && e.spl);
-            const SpeakerType expected = e.letter == "П"   ? SpeakerType::Ceiling
-                                         : e.letter == "Н" ? SpeakerType::Wall
-                                                           : SpeakerType::Horn;
-            QCOMPARE(e.type, expected);
+            QCOMPARE(typeOfLetter(typeLetter(e.type)), e.type);
             ceiling += e.type == SpeakerType::Ceiling;
             wall += e.type == SpeakerType::Wall;
             horn += e.type == SpeakerType::Horn;
@@ -64,12 +61,12 @@ private slots:
         QCOMPARE(ceiling, 6);
         QCOMPARE(wall, 20);
         QCOMPARE(horn, 7);
-        QCOMPARE(q(kCatalogue[0].letter), QStringLiteral("Н"));
+        QCOMPARE(q(typeLetter(kCatalogue[0].type)), QStringLiteral("Н"));
         QCOMPARE(q(kCatalogue[1].code), QStringLiteral("TD-13"));
-        QCOMPARE(q(kCatalogue[21].letter), QStringLiteral("Р"));
+        QCOMPARE(q(typeLetter(kCatalogue[21].type)), QStringLiteral("Р"));
         QCOMPARE(q(kCatalogue[32].code), QStringLiteral("VR-28"));
         QCOMPARE(q(kCatalogue[33].code), QStringLiteral("ПРОЧИЕ"));
-        QCOMPARE(q(kCatalogue[33].letter), QStringLiteral("П"));
+        QCOMPARE(q(typeLetter(kCatalogue[33].type)), QStringLiteral("П"));
         QVERIFY(!kCatalogue[33].power);
     }
 

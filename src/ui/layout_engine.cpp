@@ -1,0 +1,228 @@
+#include "ui/layout_engine.h"
+
+#include "ui/artwork.h"
+#include "ui/input_widgets.h"
+
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QRadioButton>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace pa::layout {
+
+namespace {
+
+// One font per code of the table, shared by every control that uses it. The family is settled
+// here once: a font that names a missing family sends every later look-up through the toolkit's
+// fallback search.
+std::array<QFont, kFontCount> tableFonts() {
+    const bool designed = QFontDatabase::hasFamily(BuiltControls::text(kFontFamily));
+    const QString family = BuiltControls::text(designed ? kFontFamily : kFallbackFontFamily);
+    std::array<QFont, kFontCount> fonts;
+    for (std::size_t i = 0; i < kFontCount; ++i) {
+        const FontStyle style = fontStyle(static_cast<Font>(i));
+        QFont& font = fonts.at(i);
+        font.setFamily(family);
+        font.setPointSizeF(style.pointSize);
+        font.setBold(style.bold);
+        if (!designed)
+            font.setStretch(kFallbackStretch);
+    }
+    return fonts;
+}
+
+static_assert(static_cast<std::size_t>(Font::F8) + 1 == kFontCount);
+
+const QFont& fontOf(const std::array<QFont, kFontCount>& fonts, Font code) {
+    return fonts.at(static_cast<std::size_t>(code));
+}
+
+QColor colourFor(Colour colour, const QPalette& base) {
+    switch (colour) {
+    case Colour::Black:
+        return {0, 0, 0};
+    case Colour::DarkBlue:
+        return {0, 0, 128};
+    case Colour::DarkGreen:
+        return {0, 64, 0};
+    case Colour::Highlight:
+        return base.color(QPalette::Highlight);
+    case Colour::System:
+    case Colour::LightGreyFace:
+        break;
+    }
+    return base.color(QPalette::WindowText);
+}
+
+const QColor kButtonFace(224, 224, 224);
+
+constexpr std::size_t kColourCount = 6;
+static_assert(static_cast<std::size_t>(Colour::LightGreyFace) + 1 == kColourCount);
+
+// Every control states its own text colour, so a frame's caption colour stays its own. One
+// palette per colour of the table, shared like the fonts.
+std::array<QPalette, kColourCount> tablePalettes(const QPalette& base) {
+    std::array<QPalette, kColourCount> palettes;
+    for (std::size_t i = 0; i < kColourCount; ++i) {
+        const auto colour = static_cast<Colour>(i);
+        QPalette& palette = palettes.at(i);
+        palette = base;
+        palette.setColor(QPalette::WindowText, colourFor(colour, base));
+        if (colour == Colour::LightGreyFace)
+            palette.setColor(QPalette::Button, kButtonFace);
+    }
+    return palettes;
+}
+
+QWidget* createControl(const Control& c, QWidget* parent) {
+    const QString caption = BuiltControls::text(c.caption);
+    switch (c.kind) {
+    case Kind::Frame:
+        return new QGroupBox(caption, parent);
+    case Kind::Label: {
+        auto* label = new QLabel(caption, parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return label;
+    }
+    case Kind::ResultLabel:
+        return new ResultLabel(parent);
+    case Kind::TextBox:
+        return new QuietLineEdit(parent);
+    case Kind::ComboBox:
+        return new PickComboBox(parent);
+    case Kind::Option:
+        return new QRadioButton(caption, parent);
+    case Kind::Button:
+        return new EnterPushButton(caption, parent);
+    case Kind::Picture: {
+        auto* picture = new QLabel(parent);
+        picture->setPixmap(artwork::emblem(picture->devicePixelRatio()));
+        picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return picture;
+    }
+    }
+    return nullptr;
+}
+
+bool takesFocus(Kind kind) {
+    return kind == Kind::TextBox || kind == Kind::ComboBox || kind == Kind::Option ||
+           kind == Kind::Button;
+}
+
+// An option group is one stop of the Tab key, at its selected button, as on other desktops.
+void keepTabOnChecked(const BuiltControls& built, std::string_view group, QObject* context) {
+    std::vector<QRadioButton*> members;
+    for (const Control& c : kControls)
+        if (c.kind == Kind::Option && c.parent == group)
+            members.push_back(built.get<QRadioButton>(c.name));
+    auto update = [members] {
+        for (QRadioButton* button : members)
+            button->setFocusPolicy(button->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    for (QRadioButton* button : members)
+        QObject::connect(button, &QRadioButton::toggled, context, update);
+    update();
+}
+
+} // namespace
+
+QString BuiltControls::text(std::string_view name) {
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+void BuiltControls::missing(std::string_view name) {
+    qFatal("The window table has no control %.*s of the kind the code expects",
+           static_cast<int>(name.size()), name.data());
+}
+
+QAction* BuiltControls::action(std::string_view name) const {
+    QAction* found = actions_.value(text(name));
+    if (!found)
+        missing(name);
+    return found;
+}
+
+QPalette lightPalette() {
+    // The toolkit's own light scheme, written out so that no desktop setting can change it.
+    const QColor window(239, 239, 239);
+    const QColor text(Qt::black);
+    const QColor dark = window.darker(150);
+    QPalette palette(text, window, window.lighter(150), dark, window.darker(130), text, Qt::white,
+                     Qt::white, window);
+    palette.setColor(QPalette::Midlight, window.darker(130).lighter(110));
+    palette.setColor(QPalette::Shadow, dark.darker(135));
+    palette.setColor(QPalette::Highlight, QColor(48, 140, 198));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::ToolTipBase, QColor(255, 255, 220));
+    palette.setColor(QPalette::ToolTipText, text);
+    QColor placeholder = text;
+    placeholder.setAlpha(128);
+    palette.setColor(QPalette::PlaceholderText, placeholder);
+    palette.setColor(QPalette::Link, QColor(0, 0, 255));
+    palette.setColor(QPalette::LinkVisited, QColor(255, 0, 255));
+    const QColor disabledText(190, 190, 190);
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, disabledText);
+    palette.setColor(QPalette::Disabled, QPalette::Base, window);
+    return palette;
+}
+
+BuiltControls buildWindow(QMainWindow& window) {
+    BuiltControls built;
+    const QPalette base = lightPalette();
+    window.setPalette(base);
+    const std::array<QFont, kFontCount> fonts = tableFonts();
+    window.setFont(fontOf(fonts, kWindowFont));
+
+    auto* client = new QWidget(&window);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    client->setFixedSize(pixels(kClientWidth), pixels(kClientHeight));
+    window.setCentralWidget(client);
+
+    const std::array<QPalette, kColourCount> palettes = tablePalettes(base);
+    for (const Control& c : kControls) {
+        QWidget* parent =
+            c.parent.empty() ? client : built.widgets_.value(BuiltControls::text(c.parent));
+        QWidget* widget = createControl(c, parent);
+        widget->setObjectName(BuiltControls::text(c.name));
+        widget->setGeometry(pixels(c.left), pixels(c.top), pixels(c.width), pixels(c.height));
+        widget->setFont(fontOf(fonts, c.font));
+        widget->setPalette(palettes.at(static_cast<std::size_t>(c.colour)));
+        built.widgets_.insert(widget->objectName(), widget);
+    }
+    for (const CaptionOf& caption : kCaptions)
+        built.get<QWidget>(caption.control)
+            ->setAccessibleName(built.get<QLabel>(caption.label)->text().simplified());
+
+    for (const MenuItem& item : kMenu) {
+        QAction* action = window.menuBar()->addAction(BuiltControls::text(item.caption));
+        action->setObjectName(BuiltControls::text(item.name));
+        built.actions_.insert(action->objectName(), action);
+    }
+
+    std::vector<const Control*> chain;
+    for (const Control& c : kControls)
+        if (takesFocus(c.kind) && c.tab >= 0)
+            chain.push_back(&c);
+    std::sort(chain.begin(), chain.end(),
+              [](const Control* a, const Control* b) { return a->tab < b->tab; });
+    for (std::size_t i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(built.get<QWidget>(chain[i - 1]->name),
+                             built.get<QWidget>(chain[i]->name));
+    for (std::string_view group : kOptionGroups)
+        keepTabOnChecked(built, group, &window);
+
+    window.layout()->setSizeConstraint(QLayout::SetFixedSize);
+    return built;
+}
+
+} // namespace pa::layout
