@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds with warnings as errors and runs the whole suite headless, then again under
+# Checks the formatting, builds with warnings as errors and runs the whole suite headless, then again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then runs each core fuzzer for a bounded time;
 # clang-tidy checks src/ after the first build.
 set -euo pipefail
@@ -15,6 +15,10 @@ run_suite() {
     cmake --build "$dir" -j"$jobs"
     ctest --test-dir "$dir" --output-on-failure --no-tests=error -j"$jobs"
 }
+
+# Every source file as .clang-format lays it out; a drifted file fails the run.
+echo "clang-format check"
+(cd "$root" && git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format --dry-run --Werror)
 
 run_suite "$root/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 

@@ -1,6 +1,7 @@
 #include "core/coverage.h"
 #include "core/messages.h"
 #include "core/parameters.h"
+#include "support/start_record.h"
 
 #include <QTest>
 
@@ -16,12 +17,6 @@ namespace {
 // The worked example the window starts with.
 CoverageInputs startInputs() {
     return {"3", "90", "70", "3", "6", "6", 1, true};
-}
-
-CalculationRecord startRecord() {
-    CalculationRecord record;
-    applyStartValues(record);
-    return record;
 }
 
 QString q(std::string_view text) {
@@ -76,18 +71,6 @@ CoverageOutcome run(const QString& changes, CalculationRecord& rec, std::string_
     }
     return calculateCoverage(in, rec, sep);
 }
-
-const std::array<RecordValue CalculationRecord::*, 20> kAllFields{
-    &CalculationRecord::MsgAnswer,    &CalculationRecord::SpeakerPower,
-    &CalculationRecord::SpeakerSpl,   &CalculationRecord::RoomNoise,
-    &CalculationRecord::PowerFactor,  &CalculationRecord::RoomLength,
-    &CalculationRecord::RoomWidth,    &CalculationRecord::MountHeight,
-    &CalculationRecord::ListenHeight, &CalculationRecord::RoomArea,
-    &CalculationRecord::CoverArea,    &CalculationRecord::TotalSpl,
-    &CalculationRecord::LevelMargin,  &CalculationRecord::EffRange,
-    &CalculationRecord::OverlapLevel, &CalculationRecord::CorridorSpan,
-    &CalculationRecord::SpeakerCount, &CalculationRecord::PowerDb,
-    &CalculationRecord::DirAngle,     &CalculationRecord::DirCoef};
 
 } // namespace
 
@@ -266,7 +249,7 @@ private slots:
         for (const std::string& caption : out.results)
             QVERIFY(caption.empty());
         // Whatever stopped it, nothing in the record is inf or nan.
-        for (auto field : kAllFields)
+        for (auto field : kRecordFields)
             QVERIFY(std::isfinite((rec.*field).number()));
     }
 

@@ -1,7 +1,9 @@
 #include "core/parameters.h"
 #include "report/report_format.h"
 
+#include "support/start_record.h"
 #include <QStringEncoder>
+
 #include <QTest>
 
 #include <utility>
@@ -61,15 +63,9 @@ QByteArray expectedBytes(const QStringList& lines) {
     return bytes;
 }
 
-CalculationRecord startUpRecord() {
-    CalculationRecord record;
-    applyStartValues(record);
-    return record;
-}
-
 // As the worked example leaves the record after "РАСЧИТАТЬ".
 CalculationRecord startExampleRecord() {
-    CalculationRecord record = startUpRecord();
+    CalculationRecord record = startRecord();
     record.PowerFactor = 1.0;
     record.SpeakerPower = 3.0;
     record.PowerDb = 5.0;
@@ -123,7 +119,7 @@ void TestReportFormat::wholeReport_data() {
     QTest::addColumn<QStringList>("lines");
 
     QTest::newRow("start-up record: unset numbers must print as nothing")
-        << startUpRecord() << kStartSources << "." << kStartUpLines;
+        << startRecord() << kStartSources << "." << kStartUpLines;
 
     QTest::newRow("start example: a calculated value is missing or misplaced")
         << startExampleRecord() << kStartSources << "." << withLines(kStartExampleLines);
@@ -152,16 +148,15 @@ void TestReportFormat::wholeReport_data() {
                      withLines(kStartExampleLines));
 
     QTest::newRow("typed model name is not written as typed")
-        << startUpRecord()
-        << ReportSources{"  мой  динамик 5W ", "АВТОСТОЯНКА", SpeakerType::Ceiling} << "."
-        << withLines({{3, "Наименование громкоговорителя:\t   мой  динамик 5W "}});
+        << startRecord() << ReportSources{"  мой  динамик 5W ", "АВТОСТОЯНКА", SpeakerType::Ceiling}
+        << "." << withLines({{3, "Наименование громкоговорителя:\t   мой  динамик 5W "}});
     QTest::newRow("pasted line breaks split the model and room lines")
-        << startUpRecord() << ReportSources{"TD-60\n43", "ТЕАТР\r\nЗАЛ\r", SpeakerType::Ceiling}
+        << startRecord() << ReportSources{"TD-60\n43", "ТЕАТР\r\nЗАЛ\r", SpeakerType::Ceiling}
         << "."
         << withLines({{3, "Наименование громкоговорителя:\t TD-60 43"},
                       {11, "Тип помещения:\t- ТЕАТР  ЗАЛ "}});
     QTest::newRow("empty model and room fields lose the space or dash after the tab")
-        << startUpRecord() << ReportSources{"", "", SpeakerType::Ceiling} << "."
+        << startRecord() << ReportSources{"", "", SpeakerType::Ceiling} << "."
         << withLines({{3, "Наименование громкоговорителя:\t "}, {11, "Тип помещения:\t- "}});
 
     CalculationRecord fractional = startExampleRecord();
@@ -194,7 +189,7 @@ void TestReportFormat::wholeReport() {
 }
 
 void TestReportFormat::cyrillicIsWindows1251Bytes() {
-    const QByteArray report = formatReport(startUpRecord(), kStartSources, ".");
+    const QByteArray report = formatReport(startRecord(), kStartSources, ".");
     // "ВХОДНЫЕ ДАННЫЕ" in the code page, then CR LF, then the 40 underscores.
     const QByteArray firstLine("\xC2\xD5\xCE\xC4\xCD\xDB\xC5 \xC4\xC0\xCD\xCD\xDB\xC5\r\n");
     QCOMPARE(report.left(firstLine.size()), firstLine);
@@ -223,7 +218,7 @@ void TestReportFormat::charactersOutsideCodePageBecomeQuestionMarks() {
     QFETCH(QByteArray, line3);
 
     const QByteArray report =
-        formatReport(startUpRecord(), {model, "АВТОСТОЯНКА", SpeakerType::Ceiling}, ".");
+        formatReport(startRecord(), {model, "АВТОСТОЯНКА", SpeakerType::Ceiling}, ".");
     const QList<QByteArray> lines = report.split('\n');
     QCOMPARE(lines.size(), 27);
     QCOMPARE(lines.at(2), line3 + "\r");

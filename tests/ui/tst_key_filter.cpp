@@ -27,14 +27,14 @@ QTimer* areaTimer(const WindowUnderTest& w) {
 }
 
 bool coverageEmpty(const WindowUnderTest& w) {
-    for (const char* name : {"LblPd", "LblD", "LblS", "LblKs"})
+    for (const char* name : kCoverageLabels)
         if (!w.caption(name).isEmpty())
             return false;
     return true;
 }
 
 bool nothingEmpty(const WindowUnderTest& w) {
-    for (const char* name : {"LblPd", "LblD", "LblS", "LblKs", "LblZat", "LblSr"})
+    for (const char* name : kAllResultLabels)
         if (w.caption(name).isEmpty())
             return false;
     return true;

@@ -300,7 +300,7 @@ void TestMainWindow::captionsShowCyrillic() {
 
 void TestMainWindow::resultLabelsShareOneStyle() {
     WindowUnderTest w;
-    for (const char* name : {"LblPd", "LblD", "LblS", "LblKs", "LblSr", "LblZat"}) {
+    for (const char* name : kAllResultLabels) {
         QLabel* result = w.label(name);
         QVERIFY2(result->font().bold(), name);
         QCOMPARE(result->height(), 25);
@@ -466,7 +466,7 @@ void TestMainWindow::startLabelsAndRecord() {
     WindowUnderTest w;
     QCOMPARE(w.caption("LblSr"), QStringLiteral("36"));
     QCOMPARE(w.label("LblSr")->toolTip(), QStringLiteral("Площадь помещения"));
-    for (const char* name : {"LblPd", "LblD", "LblS", "LblKs", "LblZat"})
+    for (const char* name : kResultLabels)
         QVERIFY2(w.caption(name).isEmpty(), name);
     const pa::CalculationRecord& r = w.window->record();
     QCOMPARE(r.DirAngle.text(), std::string("90"));

@@ -127,7 +127,7 @@ void TestWindowCommands::calculateStops() {
     QCOMPARE(w.dialogs.shown[0].title, pa::kProgramTitle);
     QCOMPARE(w.dialogs.shown[0].text, message);
     QCOMPARE(QApplication::focusWidget()->objectName(), focus);
-    for (const char* name : {"LblPd", "LblD", "LblS", "LblKs", "LblZat"})
+    for (const char* name : kResultLabels)
         QVERIFY2(w.caption(name).isEmpty(), name);
 }
 

@@ -46,7 +46,6 @@ const char* const kNumericFields[] = {"TxtPv", "TxtPd", "TxtN", "TxtH", "TxtL", 
 const char* const kLists[] = {"CmbD", "CmbDn", "CmbOn", "CmbUPS", "CmbVP"};
 const char* const kTypeOptions[] = {"Opt1", "Opt2", "Opt3"};
 const char* const kGradation[] = {"Opt_1_1", "Opt_1_2", "Opt_1_3"};
-const char* const kCoverageLabels[] = {"LblPd", "LblD", "LblS", "LblKs"};
 
 // Typed one at a time: mostly digits, then the point and characters no field takes.
 const QString kTypedCharacters = QStringLiteral("01234567890123456789..,-e +жЯ");

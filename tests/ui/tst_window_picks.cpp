@@ -12,7 +12,7 @@ QColor fieldColour() {
 
 // The coverage results are empty and the attenuation and area labels kept their captions.
 void verifyOnlyCoverageEmptied(const WindowUnderTest& w) {
-    for (const char* name : {"LblPd", "LblD", "LblS", "LblKs"})
+    for (const char* name : kCoverageLabels)
         QVERIFY2(w.caption(name).isEmpty(), name);
     QCOMPARE(w.caption("LblZat"), QStringLiteral("x"));
     QCOMPARE(w.caption("LblSr"), QStringLiteral("x"));
@@ -264,7 +264,7 @@ void TestWindowPicks::gradationEmptiesAllFive() {
     for (const char* name : {"Opt_1_2", "Opt_1_3", "Opt_1_1"}) {
         w.fillResults();
         w.option(name)->click();
-        for (const char* result : {"LblPd", "LblD", "LblS", "LblKs", "LblZat"})
+        for (const char* result : kResultLabels)
             QVERIFY2(w.caption(result).isEmpty(), result);
         QCOMPARE(w.caption("LblSr"), QStringLiteral("x"));
     }

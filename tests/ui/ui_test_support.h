@@ -12,7 +12,16 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include <array>
 #include <memory>
+#include <span>
+
+// The result labels: the four coverage results in the order they are emptied, then the
+// attenuation, then the room area.
+inline constexpr std::array<const char*, 6> kAllResultLabels{"LblPd", "LblD",   "LblS",
+                                                             "LblKs", "LblZat", "LblSr"};
+inline constexpr std::span<const char* const> kCoverageLabels{kAllResultLabels.data(), 4};
+inline constexpr std::span<const char* const> kResultLabels{kAllResultLabels.data(), 5};
 
 // Message boxes that answer from a script and remember what was shown, and where the keyboard
 // focus was at that moment.
@@ -83,7 +92,7 @@ struct WindowUnderTest {
 
     // Fills the result labels so that a test can see which ones a step empties.
     void fillResults() const {
-        for (const char* name : {"LblPd", "LblD", "LblS", "LblKs", "LblZat", "LblSr"})
+        for (const char* name : kAllResultLabels)
             label(name)->setText(QStringLiteral("x"));
     }
 
