@@ -57,20 +57,6 @@ constexpr std::array kAttenuationStops{
     KnownStop{pa::msg::DistanceInvalid, Field::Distance, Applies::Any},
 };
 
-using Member = pa::RecordValue pa::CalculationRecord::*;
-constexpr std::array<Member, 20> kFields{
-    &pa::CalculationRecord::MsgAnswer,    &pa::CalculationRecord::SpeakerPower,
-    &pa::CalculationRecord::SpeakerSpl,   &pa::CalculationRecord::RoomNoise,
-    &pa::CalculationRecord::PowerFactor,  &pa::CalculationRecord::RoomLength,
-    &pa::CalculationRecord::RoomWidth,    &pa::CalculationRecord::MountHeight,
-    &pa::CalculationRecord::ListenHeight, &pa::CalculationRecord::RoomArea,
-    &pa::CalculationRecord::CoverArea,    &pa::CalculationRecord::TotalSpl,
-    &pa::CalculationRecord::LevelMargin,  &pa::CalculationRecord::EffRange,
-    &pa::CalculationRecord::OverlapLevel, &pa::CalculationRecord::CorridorSpan,
-    &pa::CalculationRecord::SpeakerCount, &pa::CalculationRecord::PowerDb,
-    &pa::CalculationRecord::DirAngle,     &pa::CalculationRecord::DirCoef,
-};
-
 bool plainWholeNumber(std::string_view caption) {
     if (caption.starts_with('-'))
         caption.remove_prefix(1);
@@ -91,7 +77,7 @@ void checkStop(const pa::Stop& stop, std::span<const KnownStop> known, bool ceil
 // digits, which the window's lists never offer); the calculation must never store one.
 void checkRecord(const pa::CalculationRecord& before, const pa::CalculationRecord& after,
                  std::string_view line) {
-    for (const Member field : kFields) {
+    for (const Member field : pa::kRecordFields) {
         const pa::RecordValue& value = after.*field;
         if (value.isNumber() && !std::isfinite(value.number()))
             require(value == before.*field, "calculation stored a non-finite number", line);

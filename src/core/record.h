@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -62,5 +63,18 @@ struct CalculationRecord {
 
     friend bool operator==(const CalculationRecord&, const CalculationRecord&) = default;
 };
+
+// Every field of the record, in its declared order.
+inline constexpr std::array<RecordValue CalculationRecord::*, 20> kRecordFields{
+    &CalculationRecord::MsgAnswer,    &CalculationRecord::SpeakerPower,
+    &CalculationRecord::SpeakerSpl,   &CalculationRecord::RoomNoise,
+    &CalculationRecord::PowerFactor,  &CalculationRecord::RoomLength,
+    &CalculationRecord::RoomWidth,    &CalculationRecord::MountHeight,
+    &CalculationRecord::ListenHeight, &CalculationRecord::RoomArea,
+    &CalculationRecord::CoverArea,    &CalculationRecord::TotalSpl,
+    &CalculationRecord::LevelMargin,  &CalculationRecord::EffRange,
+    &CalculationRecord::OverlapLevel, &CalculationRecord::CorridorSpan,
+    &CalculationRecord::SpeakerCount, &CalculationRecord::PowerDb,
+    &CalculationRecord::DirAngle,     &CalculationRecord::DirCoef};
 
 } // namespace pa
