@@ -4,10 +4,13 @@
 
 #include <QAction>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+
+Q_DECLARE_METATYPE(pa::Dialogs::Answer)
 
 namespace {
 
@@ -29,6 +32,7 @@ struct BoxSeen {
     QString title;
     QString text;
     QList<QMessageBox::StandardButton> buttons;
+    QStringList captions;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     bool seen = false;
 };
@@ -43,8 +47,11 @@ void inspectNextBox(BoxSeen& seen) {
         seen.icon = box->icon();
         seen.title = box->windowTitle();
         seen.text = box->text();
-        for (QAbstractButton* b : box->buttons())
+        for (QAbstractButton* b : box->buttons()) {
             seen.buttons.append(box->standardButton(b));
+            seen.captions.append(b->text().remove(QLatin1Char('&')));
+        }
+        seen.captions.sort();
         if (box->defaultButton())
             seen.defaultButton = box->standardButton(box->defaultButton());
         QTest::keyClick(box, Qt::Key_Escape);
@@ -69,6 +76,8 @@ private slots:
     void helpAndAbout();
     void informationBoxHasOkOnly();
     void questionBoxHasYesNoCancel();
+    void repeatedKeyDoesNotAnswerBox_data();
+    void repeatedKeyDoesNotAnswerBox();
     void reportGoesToWorkingFolder();
 };
 
@@ -251,8 +260,8 @@ void TestWindowCommands::informationBoxHasOkOnly() {
     QCOMPARE(seen.icon, QMessageBox::NoIcon);
     QCOMPARE(seen.title, pa::kHelpTitle);
     QCOMPARE(seen.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
-    QVERIFY(!seen.text.contains(QLatin1Char('\r')));
-    QCOMPARE(seen.text.count(QLatin1Char('\n')), 13);
+    QCOMPARE(seen.text, pa::helpText());
+    QCOMPARE(seen.captions, QStringList{QStringLiteral("ОК")});
 }
 
 void TestWindowCommands::questionBoxHasYesNoCancel() {
@@ -267,7 +276,44 @@ void TestWindowCommands::questionBoxHasYesNoCancel() {
     QVERIFY(seen.buttons.contains(QMessageBox::No));
     QVERIFY(seen.buttons.contains(QMessageBox::Cancel));
     QCOMPARE(seen.defaultButton, QMessageBox::Yes);
+    QCOMPARE(seen.captions,
+             (QStringList{QStringLiteral("Да"), QStringLiteral("Нет"), QStringLiteral("Отмена")}));
     QCOMPARE(answer, pa::Dialogs::Answer::Cancel);
+}
+
+void TestWindowCommands::repeatedKeyDoesNotAnswerBox_data() {
+    QTest::addColumn<bool>("flaggedRepeat");
+    QTest::addColumn<bool>("stampOfRelease");
+    QTest::addColumn<pa::Dialogs::Answer>("answer");
+    QTest::newRow("a fresh Return must answer with the default button")
+        << false << false << pa::Dialogs::Answer::Yes;
+    QTest::newRow("a Return flagged as repeated must not answer")
+        << true << false << pa::Dialogs::Answer::Cancel;
+    QTest::newRow("a Return stamped with the release before it is a repeat")
+        << false << true << pa::Dialogs::Answer::Cancel;
+}
+
+void TestWindowCommands::repeatedKeyDoesNotAnswerBox() {
+    QFETCH(bool, flaggedRepeat);
+    QFETCH(bool, stampOfRelease);
+    QFETCH(pa::Dialogs::Answer, answer);
+    pa::MessageBoxDialogs dialogs(nullptr);
+    QTimer::singleShot(50, qApp, [=] {
+        QWidget* box = QApplication::activeModalWidget();
+        QWidget* target = box ? box->focusWidget() : nullptr;
+        if (!target)
+            return;
+        // The server's repeat: the key goes up and down again at one and the same moment.
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+        release.setTimestamp(5000);
+        QApplication::sendEvent(target, &release);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), flaggedRepeat);
+        press.setTimestamp(stampOfRelease ? 5000 : 5200);
+        QApplication::sendEvent(target, &press);
+        if (box->isVisible())
+            QTest::keyClick(box, Qt::Key_Escape);
+    });
+    QCOMPARE(dialogs.question(QStringLiteral("ВНИМАНИЕ!"), "?"), answer);
 }
 
 void TestWindowCommands::reportGoesToWorkingFolder() {
