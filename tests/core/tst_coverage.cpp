@@ -82,15 +82,17 @@ private slots:
         QTest::addColumn<QString>("changes");
         QTest::addColumn<QString>("area");
         QTest::addColumn<QStringList>("results"); // sound pressure, range, area, count
-        QTest::newRow("ceiling start example") << ""
-                                               << "36" << QStringList{"94", "6", "8", "5"};
+        QTest::newRow("start example needs 5 ceiling speakers")
+            << ""
+            << "36" << QStringList{"94", "6", "8", "5"};
         QTest::newRow("wall projects the range over 1.5 m")
             << "type=wall"
             << "36" << QStringList{"94", "5", "27", "1"};
         QTest::newRow("horn narrows the sector") << "type=horn"
                                                  << "36" << QStringList{"94", "5", "9", "4"};
-        QTest::newRow("ceiling directivity 60") << "directivity=60"
-                                                << "36" << QStringList{"94", "6", "3", "12"};
+        QTest::newRow("ceiling directivity 60 needs 12 speakers")
+            << "directivity=60"
+            << "36" << QStringList{"94", "6", "3", "12"};
         QTest::newRow("long corridor needs a row of 11")
             << "length=30;width=1"
             << "30" << QStringList{"94", "6", "8", "11"};
@@ -163,9 +165,9 @@ private slots:
         QTest::addColumn<QString>("changes");
         QTest::addColumn<double>("powerDb");
         QTest::addColumn<double>("factor");
-        QTest::newRow("3 W full") << "" << 4.771212547196624 << 1.0;
-        QTest::newRow("3 W at half") << "gradation=2" << 3.0102999566398116 << 0.5;
-        QTest::newRow("5 W at half") << "gradation=2;power=5" << 3.0102999566398116 << 0.5;
+        QTest::newRow("3 W at full power is 4.77 dB") << "" << 4.771212547196624 << 1.0;
+        QTest::newRow("3 W at half is 3 dB") << "gradation=2" << 3.0102999566398116 << 0.5;
+        QTest::newRow("5 W at half is 3 dB") << "gradation=2;power=5" << 3.0102999566398116 << 0.5;
         QTest::newRow("third is the exact quotient")
             << "gradation=3;power=15" << 10 * std::log10(5.0) << 1.0 / 3;
         QTest::newRow("1000 W is exactly 30 dB") << "power=1000" << 30.0 << 1.0;
@@ -185,33 +187,37 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<pa::Field>("focus");
         QTest::addColumn<bool>("areaShown");
-        QTest::newRow("power empty") << "power=" << q(msg::PowerMissing) << Field::Power << false;
-        QTest::newRow("power zero") << "power=0.0" << q(msg::PowerMissing) << Field::Power << false;
+        QTest::newRow("empty power is asked for")
+            << "power=" << q(msg::PowerMissing) << Field::Power << false;
+        QTest::newRow("zero power is asked for")
+            << "power=0.0" << q(msg::PowerMissing) << Field::Power << false;
         QTest::newRow("power and noise empty report power only")
             << "power=;noise=" << q(msg::PowerMissing) << Field::Power << false;
-        QTest::newRow("sensitivity empty")
+        QTest::newRow("empty sensitivity is asked for")
             << "sensitivity=" << q(msg::SensitivityMissing) << Field::Sensitivity << false;
-        QTest::newRow("noise lone point")
+        QTest::newRow("lone point as noise is asked for")
             << "noise=." << q(msg::NoiseMissing) << Field::Noise << false;
-        QTest::newRow("ceiling height empty")
+        QTest::newRow("empty ceiling height is asked for")
             << "height=" << q(msg::CeilingMissing) << Field::Height << false;
-        QTest::newRow("mounting height empty")
+        QTest::newRow("empty mounting height is asked for")
             << "type=wall;height=" << q(msg::MountMissing) << Field::Height << false;
-        QTest::newRow("length without a number")
+        QTest::newRow("length without a number is asked for")
             << "length=." << q(msg::LengthMissing) << Field::Length << false;
-        QTest::newRow("width empty") << "width=" << q(msg::WidthMissing) << Field::Width << false;
-        QTest::newRow("width zero") << "width=0" << q(msg::WidthMissing) << Field::Width << false;
-        QTest::newRow("noise 74 leaves headroom equal to overlap")
+        QTest::newRow("empty width is asked for")
+            << "width=" << q(msg::WidthMissing) << Field::Width << false;
+        QTest::newRow("zero width is asked for")
+            << "width=0" << q(msg::WidthMissing) << Field::Width << false;
+        QTest::newRow("speaker too weak when headroom at noise 74 equals overlap")
             << "noise=74" << q(msg::SpeakerTooWeak) << Field::None << true;
-        QTest::newRow("ceiling at listening height")
+        QTest::newRow("ceiling at listening height is too low")
             << "height=1.5" << q(msg::CeilingTooLow) << Field::None << true;
         QTest::newRow("wall at listening height says too low")
             << "type=wall;height=1.5" << q(msg::MountTooLow) << Field::None << true;
         QTest::newRow("horn below listening height says too low")
             << "type=horn;height=1" << q(msg::MountTooLow) << Field::None << true;
-        QTest::newRow("ceiling directivity 170 reaches too far")
+        QTest::newRow("speaker too weak for ceiling directivity 170")
             << "directivity=170" << q(msg::SpeakerTooWeak) << Field::None << true;
-        QTest::newRow("wall mounted above its range")
+        QTest::newRow("speaker too weak when wall mounted above its range")
             << "type=wall;height=8" << q(msg::SpeakerTooWeak) << Field::None << true;
         QTest::newRow("half of 1 W rounds to nothing")
             << "power=1;gradation=2" << q(msg::PowerTooSmall) << Field::Power << false;
@@ -219,21 +225,22 @@ private slots:
             << "power=1;gradation=3" << q(msg::PowerTooSmall) << Field::Power << false;
         QTest::newRow("below half a watt rounds to nothing")
             << "power=0.4" << q(msg::PowerTooSmall) << Field::Power << false;
-        QTest::newRow("power beyond 32 bits")
+        QTest::newRow("power beyond 32 bits is too large")
             << "power=2147483648" << q(msg::PowerTooLarge) << Field::Power << false;
-        QTest::newRow("pasted letters after the sensitivity")
+        QTest::newRow("letters pasted after the sensitivity are invalid")
             << "sensitivity=90x" << q(msg::SensitivityInvalid) << Field::Sensitivity << false;
-        QTest::newRow("noise with a second point")
+        QTest::newRow("noise with a second point is invalid")
             << "noise=7.0.1" << q(msg::NoiseInvalid) << Field::Noise << false;
         QTest::newRow("sensitivity of 25 digits overflows the range")
             << "sensitivity=9999999999999999999999999" << q(msg::OutOfRange) << Field::None << true;
-        QTest::newRow("length beyond a double")
+        QTest::newRow("length beyond a double is out of range")
             << "length=" + QString(400, '9') << q(msg::OutOfRange) << Field::None << false;
-        QTest::newRow("area beyond a double")
+        QTest::newRow("area beyond a double is out of range")
             << "length=1" + QString(200, '0') + ";width=1" + QString(200, '0') << q(msg::OutOfRange)
             << Field::None << false;
-        QTest::newRow("wall height beyond a double") << "type=wall;height=" + QString(320, '9')
-                                                     << q(msg::OutOfRange) << Field::None << false;
+        QTest::newRow("wall height beyond a double is out of range")
+            << "type=wall;height=" + QString(320, '9') << q(msg::OutOfRange) << Field::None
+            << false;
     }
     void stops() {
         QFETCH(QString, changes);
@@ -322,18 +329,18 @@ private slots:
         QTest::addColumn<QString>("length");
         QTest::addColumn<QString>("width");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("start room") << "6"
-                                    << "6"
-                                    << "36";
-        QTest::newRow("digit typed behind the length") << "61"
-                                                       << "6"
-                                                       << "366";
-        QTest::newRow("fractional length") << "7.5"
-                                           << "4"
-                                           << "30";
-        QTest::newRow("fractional area") << "2.5"
-                                         << "3"
-                                         << "7.5";
+        QTest::newRow("start room is 36") << "6"
+                                          << "6"
+                                          << "36";
+        QTest::newRow("digit typed behind the length gives 366") << "61"
+                                                                 << "6"
+                                                                 << "366";
+        QTest::newRow("fractional length 7.5 by 4 is 30") << "7.5"
+                                                          << "4"
+                                                          << "30";
+        QTest::newRow("fractional area 2.5 by 3 is 7.5") << "2.5"
+                                                         << "3"
+                                                         << "7.5";
         QTest::newRow("empty width gives 0") << "61"
                                              << ""
                                              << "0";
@@ -355,26 +362,26 @@ private slots:
         QTest::addColumn<QString>("separator");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("message");
-        QTest::newRow("10 m") << "10"
-                              << "."
-                              << "20"
-                              << "";
-        QTest::newRow("1 m") << "1"
-                             << "."
-                             << "0"
-                             << "";
-        QTest::newRow("2 m") << "2"
-                             << "."
-                             << "6"
-                             << "";
-        QTest::newRow("25 m") << "25"
-                              << "."
-                              << "27"
-                              << "";
-        QTest::newRow("100 m") << "100"
-                               << "."
-                               << "40"
-                               << "";
+        QTest::newRow("10 m is 20 dB") << "10"
+                                       << "."
+                                       << "20"
+                                       << "";
+        QTest::newRow("1 m is 0 dB") << "1"
+                                     << "."
+                                     << "0"
+                                     << "";
+        QTest::newRow("2 m is 6 dB") << "2"
+                                     << "."
+                                     << "6"
+                                     << "";
+        QTest::newRow("25 m is 27 dB") << "25"
+                                       << "."
+                                       << "27"
+                                       << "";
+        QTest::newRow("100 m is 40 dB") << "100"
+                                        << "."
+                                        << "40"
+                                        << "";
         QTest::newRow("1000 m is a whole 60") << "1000"
                                               << "."
                                               << "60"
@@ -383,31 +390,31 @@ private slots:
                                                    << "."
                                                    << "-7"
                                                    << "";
-        QTest::newRow("a tenth") << ".1"
-                                 << "."
-                                 << "-20"
-                                 << "";
+        QTest::newRow("a tenth of a metre is -20 dB") << ".1"
+                                                      << "."
+                                                      << "-20"
+                                                      << "";
         QTest::newRow("point accepted under a comma locale") << "2.5"
                                                              << ","
                                                              << "7"
                                                              << "";
-        QTest::newRow("empty") << ""
-                               << "."
-                               << "" << q(msg::DistanceMissing);
-        QTest::newRow("zero") << "0"
-                              << "."
-                              << "" << q(msg::DistanceMissing);
-        QTest::newRow("lone point") << "."
-                                    << "."
-                                    << "" << q(msg::DistanceMissing);
-        QTest::newRow("two points in a row") << "1..2"
-                                             << "."
-                                             << "" << q(msg::DistanceInvalid);
-        QTest::newRow("three parts") << "1.2.3"
-                                     << "."
-                                     << "" << q(msg::DistanceInvalid);
-        QTest::newRow("400 digits") << QString(400, '9') << "."
-                                    << "" << q(msg::DistanceInvalid);
+        QTest::newRow("empty distance is asked for") << ""
+                                                     << "."
+                                                     << "" << q(msg::DistanceMissing);
+        QTest::newRow("zero distance is asked for") << "0"
+                                                    << "."
+                                                    << "" << q(msg::DistanceMissing);
+        QTest::newRow("lone point as distance is asked for") << "."
+                                                             << "."
+                                                             << "" << q(msg::DistanceMissing);
+        QTest::newRow("two points in a row are invalid") << "1..2"
+                                                         << "."
+                                                         << "" << q(msg::DistanceInvalid);
+        QTest::newRow("distance in three parts is invalid") << "1.2.3"
+                                                            << "."
+                                                            << "" << q(msg::DistanceInvalid);
+        QTest::newRow("400 digits are invalid") << QString(400, '9') << "."
+                                                << "" << q(msg::DistanceInvalid);
     }
     void attenuation() {
         QFETCH(QString, distance);

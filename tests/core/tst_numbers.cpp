@@ -18,21 +18,21 @@ private slots:
     void leadingNumberReading_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("expected");
-        QTest::newRow("plain whole number") << "36" << 36.0;
-        QTest::newRow("fraction with point") << "7.5" << 7.5;
+        QTest::newRow("plain whole number reads as it is") << "36" << 36.0;
+        QTest::newRow("fraction with point reads 7.5") << "7.5" << 7.5;
         QTest::newRow("second point ends the number") << "1.2.3" << 1.2;
         QTest::newRow("leading point reads as fraction") << ".5" << 0.5;
         QTest::newRow("trailing point ignored") << "12." << 12.0;
         QTest::newRow("lone point reads 0") << "." << 0.0;
         QTest::newRow("empty text reads 0") << "" << 0.0;
         QTest::newRow("letters read 0") << "abc" << 0.0;
-        QTest::newRow("digits before letters") << "90dB" << 90.0;
+        QTest::newRow("digits before letters are read") << "90dB" << 90.0;
         QTest::newRow("comma is no separator") << "7,5" << 7.0;
         QTest::newRow("no sign taken") << "-5" << 0.0;
         QTest::newRow("no blank skipped") << " 5" << 0.0;
         QTest::newRow("no exponent taken") << "1e5" << 1.0;
-        QTest::newRow("leading zeros") << "007" << 7.0;
-        QTest::newRow("zero written as 0.0") << "0.0" << 0.0;
+        QTest::newRow("leading zeros are skipped") << "007" << 7.0;
+        QTest::newRow("zero written as 0.0 reads 0") << "0.0" << 0.0;
         QTest::newRow("non-ascii digits are not digits") << "٣" << 0.0;
         QTest::newRow("too long for a double overflows")
             << QString(400, QLatin1Char('9')) << std::numeric_limits<double>::infinity();
@@ -49,12 +49,12 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("separator");
         QTest::addColumn<double>("expected"); // NaN: the conversion must fail
-        QTest::newRow("whole number") << "90"
-                                      << "." << 90.0;
-        QTest::newRow("point separator") << "2.5"
-                                         << "." << 2.5;
-        QTest::newRow("comma separator of the locale") << "2,5"
-                                                       << "," << 2.5;
+        QTest::newRow("whole number converts") << "90"
+                                               << "." << 90.0;
+        QTest::newRow("point separator converts") << "2.5"
+                                                  << "." << 2.5;
+        QTest::newRow("comma separator of the locale converts") << "2,5"
+                                                                << "," << 2.5;
         QTest::newRow("point accepted where the locale uses comma") << "2.5"
                                                                     << "," << 2.5;
         QTest::newRow("comma refused where the locale uses point") << "2,5"
@@ -63,20 +63,20 @@ private slots:
                                                << "." << 70.0;
         QTest::newRow("inner blank fails") << "7 0"
                                            << "." << kNoValue;
-        QTest::newRow("minus sign") << "-3.5"
-                                    << "." << -3.5;
-        QTest::newRow("plus sign") << "+3"
-                                   << "." << 3.0;
-        QTest::newRow("exponent") << "1.5e2"
-                                  << "." << 150.0;
-        QTest::newRow("negative exponent") << "25E-1"
-                                           << "." << 2.5;
+        QTest::newRow("minus sign is taken") << "-3.5"
+                                             << "." << -3.5;
+        QTest::newRow("plus sign is taken") << "+3"
+                                            << "." << 3.0;
+        QTest::newRow("exponent is taken") << "1.5e2"
+                                           << "." << 150.0;
+        QTest::newRow("negative exponent is taken") << "25E-1"
+                                                    << "." << 2.5;
         QTest::newRow("exponent without digits fails") << "1e"
                                                        << "." << kNoValue;
-        QTest::newRow("leading point") << ".5"
-                                       << "." << 0.5;
-        QTest::newRow("trailing point") << "5."
-                                        << "." << 5.0;
+        QTest::newRow("leading point converts") << ".5"
+                                                << "." << 0.5;
+        QTest::newRow("trailing point converts") << "5."
+                                                 << "." << 5.0;
         QTest::newRow("empty text fails") << ""
                                           << "." << kNoValue;
         QTest::newRow("blanks only fail") << "   "
@@ -120,20 +120,20 @@ private slots:
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("separator");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("whole number as plain digits") << 36.0 << "."
-                                                      << "36";
-        QTest::newRow("zero") << 0.0 << "."
-                              << "0";
+        QTest::newRow("whole number is written as plain digits") << 36.0 << "."
+                                                                 << "36";
+        QTest::newRow("zero is written 0") << 0.0 << "."
+                                           << "0";
         QTest::newRow("negative zero has no sign") << -0.0 << "."
                                                    << "0";
-        QTest::newRow("fraction with point") << 7.5 << "."
-                                             << "7.5";
-        QTest::newRow("fraction with comma") << 7.5 << ","
-                                             << "7,5";
-        QTest::newRow("negative whole") << -7.0 << "."
-                                        << "-7";
-        QTest::newRow("negative fraction") << -0.25 << ","
-                                           << "-0,25";
+        QTest::newRow("fraction is written with point") << 7.5 << "."
+                                                        << "7.5";
+        QTest::newRow("fraction is written with comma") << 7.5 << ","
+                                                        << "7,5";
+        QTest::newRow("negative whole keeps its minus") << -7.0 << "."
+                                                        << "-7";
+        QTest::newRow("negative fraction keeps its minus") << -0.25 << ","
+                                                           << "-0,25";
         QTest::newRow("small fraction keeps leading zero") << 0.05 << "."
                                                            << "0.05";
         QTest::newRow("binary artefact rounded away") << 7.199999999999999 << "."
@@ -144,8 +144,8 @@ private slots:
                                                     << "1.23456789012345";
         QTest::newRow("16th digit rounded") << 2.0 / 3 << "."
                                             << "0.666666666666667";
-        QTest::newRow("power level of 3 W") << 4.771212547196624 << "."
-                                            << "4.77121254719662";
+        QTest::newRow("power level of 3 W keeps 15 digits") << 4.771212547196624 << "."
+                                                            << "4.77121254719662";
         QTest::newRow("large whole number stays positional") << 1e20 << "."
                                                              << "100000000000000000000";
         QTest::newRow("large number keeps 15 digits") << 123456789012345678.0 << "."
@@ -154,8 +154,8 @@ private slots:
                                                       << "0.00001";
         QTest::newRow("no trailing zeros") << 2.50 << "."
                                            << "2.5";
-        QTest::newRow("multi-byte separator") << 1.5 << "٫"
-                                              << "1٫5";
+        QTest::newRow("multi-byte separator is written whole") << 1.5 << "٫"
+                                                               << "1٫5";
         QTest::newRow("infinity has no text") << std::numeric_limits<double>::infinity() << "."
                                               << "";
         QTest::newRow("nan has no text") << kNoValue << "."
@@ -170,10 +170,10 @@ private slots:
 
     void numberTextRoundTrips_data() {
         QTest::addColumn<double>("value");
-        QTest::newRow("area of a 7.5 by 4 room") << 30.0;
-        QTest::newRow("fractional area") << 7.5 * 3.3;
-        QTest::newRow("tiny") << 1.5e-12;
-        QTest::newRow("huge") << 9.87654321e250;
+        QTest::newRow("area of a 7.5 by 4 room reads back") << 30.0;
+        QTest::newRow("fractional area reads back") << 7.5 * 3.3;
+        QTest::newRow("tiny number reads back") << 1.5e-12;
+        QTest::newRow("huge number reads back") << 9.87654321e250;
         QTest::newRow("largest double does not round past the range")
             << std::numeric_limits<double>::max();
     }
@@ -191,12 +191,12 @@ private slots:
         QTest::addColumn<double>("floor");
         QTest::addColumn<double>("halfEven");
         QTest::newRow("negative fraction floors downward") << -6.02 << -7.0 << -6.0;
-        QTest::newRow("one and a half") << 1.5 << 1.0 << 2.0;
+        QTest::newRow("one and a half floors to 1 and goes to even 2") << 1.5 << 1.0 << 2.0;
         QTest::newRow("two and a half goes to even") << 2.5 << 2.0 << 2.0;
         QTest::newRow("half goes to zero") << 0.5 << 0.0 << 0.0;
-        QTest::newRow("one third of three watts") << 1.0 << 1.0 << 1.0;
-        QTest::newRow("just above half") << 2.5000001 << 2.0 << 3.0;
-        QTest::newRow("just below half") << 1.4999999 << 1.0 << 1.0;
+        QTest::newRow("one third of three watts stays 1") << 1.0 << 1.0 << 1.0;
+        QTest::newRow("just above half rounds up") << 2.5000001 << 2.0 << 3.0;
+        QTest::newRow("just below half rounds down") << 1.4999999 << 1.0 << 1.0;
     }
     void rounding() {
         QFETCH(double, value);
@@ -209,13 +209,13 @@ private slots:
     void missingInput_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("missing");
-        QTest::newRow("empty") << "" << true;
-        QTest::newRow("zero") << "0" << true;
-        QTest::newRow("zero point zero") << "0.0" << true;
-        QTest::newRow("lone point") << "." << true;
-        QTest::newRow("no leading number") << "x5" << true;
-        QTest::newRow("a number") << "3" << false;
-        QTest::newRow("a fraction below one") << ".5" << false;
+        QTest::newRow("empty text is missing") << "" << true;
+        QTest::newRow("zero is missing") << "0" << true;
+        QTest::newRow("zero point zero is missing") << "0.0" << true;
+        QTest::newRow("lone point is missing") << "." << true;
+        QTest::newRow("text without a leading number is missing") << "x5" << true;
+        QTest::newRow("a number is not missing") << "3" << false;
+        QTest::newRow("a fraction below one is not missing") << ".5" << false;
     }
     void missingInput() {
         QFETCH(QString, text);

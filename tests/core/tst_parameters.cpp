@@ -15,12 +15,12 @@ private slots:
     void directivityPick_data() {
         QTest::addColumn<QString>("angle");
         QTest::addColumn<double>("coef"); // to ten decimals
-        QTest::newRow("90 degrees") << "90" << 1.5707500000;
-        QTest::newRow("120 degrees") << "120" << 2.0943333333;
-        QTest::newRow("60 degrees") << "60" << 1.0471666667;
-        QTest::newRow("40 degrees") << "40" << 0.6981111111;
-        QTest::newRow("10 degrees") << "10" << 0.1745277778;
-        QTest::newRow("170 degrees") << "170" << 2.9669722222;
+        QTest::newRow("90 degrees gives 1.57075") << "90" << 1.5707500000;
+        QTest::newRow("120 degrees gives 2.0943") << "120" << 2.0943333333;
+        QTest::newRow("60 degrees gives 1.0472") << "60" << 1.0471666667;
+        QTest::newRow("40 degrees gives 0.6981") << "40" << 0.6981111111;
+        QTest::newRow("10 degrees gives 0.1745") << "10" << 0.1745277778;
+        QTest::newRow("170 degrees gives 2.9670") << "170" << 2.9669722222;
     }
     void directivityPick() {
         QFETCH(QString, angle);
@@ -37,12 +37,12 @@ private slots:
         QTest::addColumn<QString>("angle");
         QTest::addColumn<double>("coef");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("ceiling") << SpeakerType::Ceiling << "90" << 3.1415 / 2
-                                 << QStringLiteral("Высота потолков");
-        QTest::newRow("wall") << SpeakerType::Wall << "120" << 6.283 / 3
-                              << QStringLiteral("Высота установки");
-        QTest::newRow("horn") << SpeakerType::Horn << "40" << 6.283 / 9
-                              << QStringLiteral("Высота установки");
+        QTest::newRow("ceiling defaults to 90 degrees and ceiling height")
+            << SpeakerType::Ceiling << "90" << 3.1415 / 2 << QStringLiteral("Высота потолков");
+        QTest::newRow("wall defaults to 120 degrees and mounting height")
+            << SpeakerType::Wall << "120" << 6.283 / 3 << QStringLiteral("Высота установки");
+        QTest::newRow("horn defaults to 40 degrees and mounting height")
+            << SpeakerType::Horn << "40" << 6.283 / 9 << QStringLiteral("Высота установки");
     }
     void typeDefaultAgreesWithThePick() {
         QFETCH(pa::SpeakerType, type);
@@ -65,10 +65,10 @@ private slots:
         QTest::addColumn<QString>("listen");
         QTest::addColumn<double>("overlapLevel");
         QTest::addColumn<double>("listenHeight");
-        QTest::newRow("smallest") << "3"
-                                  << "120" << 3.0 << 120.0;
-        QTest::newRow("largest") << "10"
-                                 << "190" << 10.0 << 190.0;
+        QTest::newRow("smallest overlap and listening height are stored") << "3"
+                                                                          << "120" << 3.0 << 120.0;
+        QTest::newRow("largest overlap and listening height are stored") << "10"
+                                                                         << "190" << 10.0 << 190.0;
     }
     void levelPicks() {
         QFETCH(QString, overlap);
@@ -104,12 +104,12 @@ private slots:
         QTest::addColumn<QString>("printed");
         QTest::newRow("unset prints nothing") << 0 << "" << 0.0 << "."
                                               << "";
-        QTest::newRow("number with point") << 1 << "" << 7.5 << "."
-                                           << "7.5";
-        QTest::newRow("number with comma") << 1 << "" << 7.5 << ","
-                                           << "7,5";
-        QTest::newRow("whole number") << 1 << "" << 94.0 << ","
-                                      << "94";
+        QTest::newRow("number prints with point") << 1 << "" << 7.5 << "."
+                                                  << "7.5";
+        QTest::newRow("number prints with comma") << 1 << "" << 7.5 << ","
+                                                  << "7,5";
+        QTest::newRow("whole number prints without separator") << 1 << "" << 94.0 << ","
+                                                               << "94";
         QTest::newRow("text kept as typed") << 2 << "090" << 0.0 << ","
                                             << "090";
         QTest::newRow("text keeps its point under comma") << 2 << "7.5" << 0.0 << ","

@@ -21,13 +21,13 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::addColumn<int>("power"); // -1: no value
         QTest::addColumn<int>("spl");
-        QTest::newRow("start model") << "TD-13" << 3 << 90;
-        QTest::newRow("largest power") << "NE-89" << 100 << 92;
-        QTest::newRow("smallest power") << "KLT-7" << 1 << 90;
-        QTest::newRow("highest sensitivity") << "BQ-75" << 50 << 107;
-        QTest::newRow("lowest sensitivity") << "TD-601" << 10 << 88;
-        QTest::newRow("last model before the manual item") << "VR-28" << 20 << 90;
-        QTest::newRow("suffixed horn") << "BQ-73K" << 30 << 105;
+        QTest::newRow("TD-13 is 3 W 90 dB") << "TD-13" << 3 << 90;
+        QTest::newRow("NE-89 has the largest power of 100 W") << "NE-89" << 100 << 92;
+        QTest::newRow("KLT-7 has the smallest power of 1 W") << "KLT-7" << 1 << 90;
+        QTest::newRow("BQ-75 has the highest sensitivity of 107 dB") << "BQ-75" << 50 << 107;
+        QTest::newRow("TD-601 has the lowest sensitivity of 88 dB") << "TD-601" << 10 << 88;
+        QTest::newRow("VR-28 before the manual item is 20 W 90 dB") << "VR-28" << 20 << 90;
+        QTest::newRow("suffixed horn BQ-73K is 30 W 105 dB") << "BQ-73K" << 30 << 105;
         QTest::newRow("lower case is no code") << "td-13" << -1 << -1;
         QTest::newRow("leading blank is no code") << " TD-13" << -1 << -1;
         QTest::newRow("trailing blank is no code") << "TD-13 " << -1 << -1;
@@ -74,12 +74,12 @@ private slots:
         QTest::addColumn<int>("position");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("level");
-        QTest::newRow("first") << 0 << "БОЛЬНИЦА" << 20;
-        QTest::newRow("church") << 3 << "ЦЕРКОВЬ" << 45;
-        QTest::newRow("start room") << 7 << "АВТОСТОЯНКА" << 70;
-        QTest::newRow("name with blanks") << 10 << "Ж Д СТАНЦИЯ" << 90;
-        QTest::newRow("other name with blank") << 12 << "ТЯЖ ПРОМЫШ" << 110;
-        QTest::newRow("thunder") << 13 << "ГРОМ" << 120;
+        QTest::newRow("hospital is first at 20 dB") << 0 << "БОЛЬНИЦА" << 20;
+        QTest::newRow("church is fourth at 45 dB") << 3 << "ЦЕРКОВЬ" << 45;
+        QTest::newRow("car park as start room is 70 dB") << 7 << "АВТОСТОЯНКА" << 70;
+        QTest::newRow("railway station keeps the blanks in its name") << 10 << "Ж Д СТАНЦИЯ" << 90;
+        QTest::newRow("heavy industry keeps the blank in its name") << 12 << "ТЯЖ ПРОМЫШ" << 110;
+        QTest::newRow("thunder is last before the manual item at 120 dB") << 13 << "ГРОМ" << 120;
         QTest::newRow("manual item starts at 60") << 14 << "ПРОЧИЕ" << 60;
     }
     void roomPresets() {

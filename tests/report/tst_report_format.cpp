@@ -118,10 +118,10 @@ void TestReportFormat::wholeReport_data() {
     QTest::addColumn<QString>("separator");
     QTest::addColumn<QStringList>("lines");
 
-    QTest::newRow("start-up record: unset numbers must print as nothing")
+    QTest::newRow("start-up record prints unset numbers as nothing")
         << startRecord() << kStartSources << "." << kStartUpLines;
 
-    QTest::newRow("start example: a calculated value is missing or misplaced")
+    QTest::newRow("start example prints every value at its place")
         << startExampleRecord() << kStartSources << "." << withLines(kStartExampleLines);
 
     // Stopped at the missing noise level: the inputs before it are new, the rest as before.
@@ -130,7 +130,7 @@ void TestReportFormat::wholeReport_data() {
     stopped.SpeakerPower = 10.0;
     stopped.PowerDb = 7.0;
     stopped.SpeakerSpl = "95";
-    QTest::newRow("stopped calculation: the record mixture is not printed as it stands")
+    QTest::newRow("stopped calculation prints the record mixture as it stands")
         << stopped << ReportSources{"TD-13", "ПРОЧИЕ", SpeakerType::Ceiling} << "."
         << withLines({{5, "Мощность громкоговорителя:\t- 10 Вт"},
                       {6, "Чувствительность громковорителя:\t- 95 дБ"},
@@ -138,24 +138,24 @@ void TestReportFormat::wholeReport_data() {
                      withLines(kStartExampleLines));
 
     const QString otherHeight = "Высота установки громкоговорителя:\t- 3 м";
-    QTest::newRow("wall type: wrong type word or height caption")
+    QTest::newRow("wall type prints its type word and mounting height")
         << startExampleRecord() << ReportSources{"TD-13", "АВТОСТОЯНКА", SpeakerType::Wall} << "."
         << withLines({{4, "Тип громкоговорителя:\t Настенный"}, {13, otherHeight}},
                      withLines(kStartExampleLines));
-    QTest::newRow("horn type: wrong type word or height caption")
+    QTest::newRow("horn type prints its type word and mounting height")
         << startExampleRecord() << ReportSources{"TD-13", "АВТОСТОЯНКА", SpeakerType::Horn} << "."
         << withLines({{4, "Тип громкоговорителя:\t Рупорный"}, {13, otherHeight}},
                      withLines(kStartExampleLines));
 
-    QTest::newRow("typed model name is not written as typed")
+    QTest::newRow("typed model name is written as typed")
         << startRecord() << ReportSources{"  мой  динамик 5W ", "АВТОСТОЯНКА", SpeakerType::Ceiling}
         << "." << withLines({{3, "Наименование громкоговорителя:\t   мой  динамик 5W "}});
-    QTest::newRow("pasted line breaks split the model and room lines")
+    QTest::newRow("pasted line breaks become blanks in the model and room lines")
         << startRecord() << ReportSources{"TD-60\n43", "ТЕАТР\r\nЗАЛ\r", SpeakerType::Ceiling}
         << "."
         << withLines({{3, "Наименование громкоговорителя:\t TD-60 43"},
                       {11, "Тип помещения:\t- ТЕАТР  ЗАЛ "}});
-    QTest::newRow("empty model and room fields lose the space or dash after the tab")
+    QTest::newRow("empty model and room fields keep the space or dash after the tab")
         << startRecord() << ReportSources{"", "", SpeakerType::Ceiling} << "."
         << withLines({{3, "Наименование громкоговорителя:\t "}, {11, "Тип помещения:\t- "}});
 
@@ -168,11 +168,11 @@ void TestReportFormat::wholeReport_data() {
         {6, "Чувствительность громковорителя:\t- 92.5 дБ"},
         {16, "Площадь помещения:\t- 45.5 кв.м"},
         {20, "Общее звуковое давление:\t- -3 дБ"}};
-    QTest::newRow("point separator: fraction not written with the point")
+    QTest::newRow("point separator writes the fraction with the point")
         << fractional << kStartSources << "."
         << withLines({{14, "Длина   помещения:\t- 7.5 м"}},
                      withLines(fractionalLines, withLines(kStartExampleLines)));
-    QTest::newRow("comma separator: number ignores the locale or text fields are rewritten")
+    QTest::newRow("comma separator writes numbers with the comma and texts as typed")
         << fractional << kStartSources << ","
         << withLines({{14, "Длина   помещения:\t- 7,5 м"}},
                      withLines(fractionalLines, withLines(kStartExampleLines)));
@@ -203,13 +203,13 @@ void TestReportFormat::charactersOutsideCodePageBecomeQuestionMarks_data() {
     const QByteArray caption(
         "\xCD\xE0\xE8\xEC\xE5\xED\xEE\xE2\xE0\xED\xE8\xE5 "
         "\xE3\xF0\xEE\xEC\xEA\xEE\xE3\xEE\xE2\xEE\xF0\xE8\xF2\xE5\xEB\xFF:\t ");
-    QTest::newRow("latin accent must not become the control character SUB")
+    QTest::newRow("latin accent becomes a question mark, not the control character SUB")
         << QString("Caf\u00E9") << caption + "Caf?";
-    QTest::newRow("a character outside the basic plane must be one question mark")
+    QTest::newRow("a character outside the basic plane is one question mark")
         << QString::fromUtf8("A\U0001F600B") << caption + "A?B";
-    QTest::newRow("code page characters next to missing ones must survive")
+    QTest::newRow("code page characters next to missing ones survive")
         << QString("\u20AC\u4E2D\u2116\u0416") << caption + "\x88?\xB9\xC6";
-    QTest::newRow("stray halves of surrogate pairs must each be one question mark")
+    QTest::newRow("stray halves of surrogate pairs are each one question mark")
         << (QString("x") + QChar(0xD800) + "y" + QChar(0xDC00) + "z") << caption + "x?y?z";
 }
 

@@ -68,13 +68,13 @@ void TestKeyFilter::typedCharacter_data() {
     QTest::addColumn<bool>("inPointFields");
     QTest::addColumn<bool>("inDigitFields");
     // Accepted where the column says; everything else must be refused everywhere.
-    QTest::newRow("digit refused") << "7" << true << true;
-    QTest::newRow("point wrong in its field kind") << "." << true << false;
-    QTest::newRow("comma accepted") << "," << false << false;
-    QTest::newRow("minus accepted") << "-" << false << false;
-    QTest::newRow("latin letter accepted") << "e" << false << false;
-    QTest::newRow("cyrillic letter accepted") << "ж" << false << false;
-    QTest::newRow("space accepted") << " " << false << false;
+    QTest::newRow("digit accepted in every field") << "7" << true << true;
+    QTest::newRow("point accepted only in decimal fields") << "." << true << false;
+    QTest::newRow("comma refused") << "," << false << false;
+    QTest::newRow("minus refused") << "-" << false << false;
+    QTest::newRow("latin letter refused") << "e" << false << false;
+    QTest::newRow("cyrillic letter refused") << "ж" << false << false;
+    QTest::newRow("space refused") << " " << false << false;
 }
 
 void TestKeyFilter::typedCharacter() {
@@ -128,9 +128,9 @@ void TestKeyFilter::lockedFieldEmptiesNothing() {
 
 void TestKeyFilter::enterAndEscapeDoNothing_data() {
     QTest::addColumn<int>("key");
-    QTest::newRow("Return acts") << int(Qt::Key_Return);
-    QTest::newRow("keypad Enter acts") << int(Qt::Key_Enter);
-    QTest::newRow("Escape acts") << int(Qt::Key_Escape);
+    QTest::newRow("Return does nothing") << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter does nothing") << int(Qt::Key_Enter);
+    QTest::newRow("Escape does nothing") << int(Qt::Key_Escape);
 }
 
 void TestKeyFilter::enterAndEscapeDoNothing() {
@@ -156,13 +156,13 @@ void TestKeyFilter::anyUserEditEmptiesResults_data() {
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QString>("after");
     QTest::addColumn<bool>("startsTimer");
-    QTest::newRow("backspace in height leaves results")
+    QTest::newRow("backspace in height empties coverage")
         << "TxtH" << int(Qt::Key_Backspace) << int(Qt::NoModifier) << "" << false;
-    QTest::newRow("backspace in width starts no timer")
+    QTest::newRow("backspace in width empties coverage and starts area timer")
         << "TxtW" << int(Qt::Key_Backspace) << int(Qt::NoModifier) << "" << true;
-    QTest::newRow("delete in length starts no timer")
+    QTest::newRow("delete in length empties coverage and starts area timer")
         << "TxtL" << int(Qt::Key_Delete) << int(Qt::NoModifier) << "" << true;
-    QTest::newRow("cut in height leaves results")
+    QTest::newRow("cut in height empties coverage")
         << "TxtH" << int(Qt::Key_X) << int(Qt::ControlModifier) << "" << false;
 }
 
@@ -199,20 +199,20 @@ void TestKeyFilter::pasteNeedsEveryCharacterAllowed_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("clip");
     QTest::addColumn<bool>("inserted");
-    QTest::newRow("digits refused in width") << "TxtW"
-                                             << "125" << true;
-    QTest::newRow("decimal refused in length") << "TxtL"
-                                               << "2.5" << true;
-    QTest::newRow("letter let into width") << "TxtW"
-                                           << "12a" << false;
-    QTest::newRow("negative let into height") << "TxtH"
-                                              << "-3" << false;
-    QTest::newRow("decimal comma let into distance") << "TxtDln"
-                                                     << "2,5" << false;
-    QTest::newRow("point let into noise") << "TxtN"
-                                          << "7.5" << false;
-    QTest::newRow("blank let into sensitivity") << "TxtPd"
-                                                << "9 0" << false;
+    QTest::newRow("digits pasted into width") << "TxtW"
+                                              << "125" << true;
+    QTest::newRow("decimal pasted into length") << "TxtL"
+                                                << "2.5" << true;
+    QTest::newRow("letter kept out of width") << "TxtW"
+                                              << "12a" << false;
+    QTest::newRow("negative kept out of height") << "TxtH"
+                                                 << "-3" << false;
+    QTest::newRow("decimal comma kept out of distance") << "TxtDln"
+                                                        << "2,5" << false;
+    QTest::newRow("point kept out of noise") << "TxtN"
+                                             << "7.5" << false;
+    QTest::newRow("blank kept out of sensitivity") << "TxtPd"
+                                                   << "9 0" << false;
 }
 
 void TestKeyFilter::pasteNeedsEveryCharacterAllowed() {

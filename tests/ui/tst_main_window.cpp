@@ -51,125 +51,125 @@ void TestMainWindow::controlGeometry_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("container");
     QTest::addColumn<QRect>("geometry");
-    QTest::newRow("Frame1 out of place") << "Frame1"
+    QTest::newRow("Frame1 at its place") << "Frame1"
                                          << "" << QRect(0, 0, 601, 329);
-    QTest::newRow("Frame3 out of place") << "Frame3"
+    QTest::newRow("Frame3 at its place") << "Frame3"
                                          << "" << QRect(8, 128, 249, 97);
-    QTest::newRow("Frame4 out of place") << "Frame4"
+    QTest::newRow("Frame4 at its place") << "Frame4"
                                          << "" << QRect(264, 104, 329, 121);
-    QTest::newRow("Frame7 out of place") << "Frame7"
+    QTest::newRow("Frame7 at its place") << "Frame7"
                                          << "" << QRect(8, 232, 585, 89);
-    QTest::newRow("CmbDn out of place") << "CmbDn"
+    QTest::newRow("CmbDn at its place") << "CmbDn"
                                         << "" << QRect(24, 272, 89, 24);
-    QTest::newRow("Frame5 out of place") << "Frame5"
+    QTest::newRow("Frame5 at its place") << "Frame5"
                                          << "" << QRect(0, 328, 129, 209);
-    QTest::newRow("Frame2 out of place") << "Frame2"
+    QTest::newRow("Frame2 at its place") << "Frame2"
                                          << "" << QRect(136, 328, 465, 209);
-    QTest::newRow("Label10 out of place") << "Label10"
+    QTest::newRow("Label10 at its place") << "Label10"
                                           << "Frame1" << QRect(8, 24, 193, 17);
-    QTest::newRow("Label1 out of place") << "Label1"
+    QTest::newRow("Label1 at its place") << "Label1"
                                          << "Frame1" << QRect(200, 24, 57, 17);
-    QTest::newRow("Label4 out of place") << "Label4"
+    QTest::newRow("Label4 at its place") << "Label4"
                                          << "Frame1" << QRect(280, 24, 257, 17);
-    QTest::newRow("CmbD out of place") << "CmbD"
+    QTest::newRow("CmbD at its place") << "CmbD"
                                        << "Frame1" << QRect(8, 48, 185, 22);
-    QTest::newRow("TxtPv out of place") << "TxtPv"
+    QTest::newRow("TxtPv at its place") << "TxtPv"
                                         << "Frame1" << QRect(200, 48, 57, 25);
-    QTest::newRow("CmbOn out of place") << "CmbOn"
+    QTest::newRow("CmbOn at its place") << "CmbOn"
                                         << "Frame1" << QRect(272, 48, 185, 22);
-    QTest::newRow("TxtN out of place") << "TxtN"
+    QTest::newRow("TxtN at its place") << "TxtN"
                                        << "Frame1" << QRect(472, 48, 57, 25);
-    QTest::newRow("Label18 out of place") << "Label18"
+    QTest::newRow("Label18 at its place") << "Label18"
                                           << "Frame1" << QRect(536, 48, 33, 17);
-    QTest::newRow("Frame6 out of place") << "Frame6"
+    QTest::newRow("Frame6 at its place") << "Frame6"
                                          << "Frame1" << QRect(8, 72, 185, 49);
-    QTest::newRow("Label2 out of place") << "Label2"
+    QTest::newRow("Label2 at its place") << "Label2"
                                          << "Frame1" << QRect(200, 80, 65, 17);
-    QTest::newRow("TxtPd out of place") << "TxtPd"
+    QTest::newRow("TxtPd at its place") << "TxtPd"
                                         << "Frame1" << QRect(200, 96, 57, 25);
-    QTest::newRow("Opt_1_3 out of place") << "Opt_1_3"
+    QTest::newRow("Opt_1_3 at its place") << "Opt_1_3"
                                           << "Frame6" << QRect(8, 16, 41, 25);
-    QTest::newRow("Opt_1_2 out of place") << "Opt_1_2"
+    QTest::newRow("Opt_1_2 at its place") << "Opt_1_2"
                                           << "Frame6" << QRect(72, 16, 41, 25);
-    QTest::newRow("Opt_1_1 out of place") << "Opt_1_1"
+    QTest::newRow("Opt_1_1 at its place") << "Opt_1_1"
                                           << "Frame6" << QRect(136, 16, 33, 25);
-    QTest::newRow("Opt1 out of place") << "Opt1"
+    QTest::newRow("Opt1 at its place") << "Opt1"
                                        << "Frame3" << QRect(8, 16, 153, 25);
-    QTest::newRow("Opt2 out of place") << "Opt2"
+    QTest::newRow("Opt2 at its place") << "Opt2"
                                        << "Frame3" << QRect(8, 40, 129, 25);
-    QTest::newRow("Opt3 out of place") << "Opt3"
+    QTest::newRow("Opt3 at its place") << "Opt3"
                                        << "Frame3" << QRect(8, 64, 129, 25);
-    QTest::newRow("Label3 out of place") << "Label3"
+    QTest::newRow("Label3 at its place") << "Label3"
                                          << "Frame4" << QRect(8, 24, 137, 25);
-    QTest::newRow("TxtH out of place") << "TxtH"
+    QTest::newRow("TxtH at its place") << "TxtH"
                                        << "Frame4" << QRect(136, 24, 57, 25);
-    QTest::newRow("Label17 out of place") << "Label17"
+    QTest::newRow("Label17 at its place") << "Label17"
                                           << "Frame4" << QRect(200, 32, 25, 17);
-    QTest::newRow("Label15 out of place") << "Label15"
+    QTest::newRow("Label15 at its place") << "Label15"
                                           << "Frame4" << QRect(240, 32, 73, 17);
-    QTest::newRow("Label19 out of place") << "Label19"
+    QTest::newRow("Label19 at its place") << "Label19"
                                           << "Frame4" << QRect(8, 56, 121, 25);
-    QTest::newRow("TxtL out of place") << "TxtL"
+    QTest::newRow("TxtL at its place") << "TxtL"
                                        << "Frame4" << QRect(136, 56, 57, 25);
-    QTest::newRow("LblSr out of place") << "LblSr"
+    QTest::newRow("LblSr at its place") << "LblSr"
                                         << "Frame4" << QRect(232, 56, 81, 25);
-    QTest::newRow("Label12 out of place") << "Label12"
+    QTest::newRow("Label12 at its place") << "Label12"
                                           << "Frame4" << QRect(200, 64, 25, 17);
-    QTest::newRow("Label21 out of place") << "Label21"
+    QTest::newRow("Label21 at its place") << "Label21"
                                           << "Frame4" << QRect(8, 88, 65, 25);
-    QTest::newRow("TxtW out of place") << "TxtW"
+    QTest::newRow("TxtW at its place") << "TxtW"
                                        << "Frame4" << QRect(136, 88, 57, 25);
-    QTest::newRow("Label16 out of place") << "Label16"
+    QTest::newRow("Label16 at its place") << "Label16"
                                           << "Frame4" << QRect(256, 88, 49, 25);
-    QTest::newRow("Label20 out of place") << "Label20"
+    QTest::newRow("Label20 at its place") << "Label20"
                                           << "Frame4" << QRect(200, 96, 25, 17);
-    QTest::newRow("Label23 out of place") << "Label23"
+    QTest::newRow("Label23 at its place") << "Label23"
                                           << "Frame7" << QRect(8, 24, 169, 25);
-    QTest::newRow("Label25 out of place") << "Label25"
+    QTest::newRow("Label25 at its place") << "Label25"
                                           << "Frame7" << QRect(184, 24, 169, 25);
-    QTest::newRow("Label26 out of place") << "Label26"
+    QTest::newRow("Label26 at its place") << "Label26"
                                           << "Frame7" << QRect(384, 24, 185, 33);
-    QTest::newRow("CmbUPS out of place") << "CmbUPS"
+    QTest::newRow("CmbUPS at its place") << "CmbUPS"
                                          << "Frame7" << QRect(208, 56, 89, 24);
-    QTest::newRow("CmbVP out of place") << "CmbVP"
+    QTest::newRow("CmbVP at its place") << "CmbVP"
                                         << "Frame7" << QRect(408, 56, 89, 24);
-    QTest::newRow("Image1 out of place") << "Image1"
+    QTest::newRow("Image1 at its place") << "Image1"
                                          << "Frame2" << QRect(16, 24, 100, 100);
-    QTest::newRow("Label5 out of place") << "Label5"
+    QTest::newRow("Label5 at its place") << "Label5"
                                          << "Frame2" << QRect(152, 24, 169, 33);
-    QTest::newRow("LblPd out of place") << "LblPd"
+    QTest::newRow("LblPd at its place") << "LblPd"
                                         << "Frame2" << QRect(336, 24, 65, 25);
-    QTest::newRow("Label6 out of place") << "Label6"
+    QTest::newRow("Label6 at its place") << "Label6"
                                          << "Frame2" << QRect(408, 32, 33, 17);
-    QTest::newRow("Label7 out of place") << "Label7"
+    QTest::newRow("Label7 at its place") << "Label7"
                                          << "Frame2" << QRect(152, 64, 169, 65);
-    QTest::newRow("LblD out of place") << "LblD"
+    QTest::newRow("LblD at its place") << "LblD"
                                        << "Frame2" << QRect(336, 72, 65, 25);
-    QTest::newRow("Label8 out of place") << "Label8"
+    QTest::newRow("Label8 at its place") << "Label8"
                                          << "Frame2" << QRect(408, 80, 25, 17);
-    QTest::newRow("Label13 out of place") << "Label13"
+    QTest::newRow("Label13 at its place") << "Label13"
                                           << "Frame2" << QRect(152, 128, 169, 33);
-    QTest::newRow("LblS out of place") << "LblS"
+    QTest::newRow("LblS at its place") << "LblS"
                                        << "Frame2" << QRect(336, 128, 65, 25);
-    QTest::newRow("Label14 out of place") << "Label14"
+    QTest::newRow("Label14 at its place") << "Label14"
                                           << "Frame2" << QRect(408, 136, 41, 17);
-    QTest::newRow("Command1 out of place") << "Command1"
+    QTest::newRow("Command1 at its place") << "Command1"
                                            << "Frame2" << QRect(8, 144, 113, 49);
-    QTest::newRow("Label9 out of place") << "Label9"
+    QTest::newRow("Label9 at its place") << "Label9"
                                          << "Frame2" << QRect(152, 168, 145, 33);
-    QTest::newRow("LblKs out of place") << "LblKs"
+    QTest::newRow("LblKs at its place") << "LblKs"
                                         << "Frame2" << QRect(336, 168, 65, 25);
-    QTest::newRow("Label11 out of place") << "Label11"
+    QTest::newRow("Label11 at its place") << "Label11"
                                           << "Frame2" << QRect(408, 176, 25, 17);
-    QTest::newRow("Label22 out of place") << "Label22"
+    QTest::newRow("Label22 at its place") << "Label22"
                                           << "Frame5" << QRect(16, 24, 97, 17);
-    QTest::newRow("TxtDln out of place") << "TxtDln"
+    QTest::newRow("TxtDln at its place") << "TxtDln"
                                          << "Frame5" << QRect(24, 48, 57, 25);
-    QTest::newRow("Label24 out of place") << "Label24"
+    QTest::newRow("Label24 at its place") << "Label24"
                                           << "Frame5" << QRect(16, 80, 105, 17);
-    QTest::newRow("LblZat out of place") << "LblZat"
+    QTest::newRow("LblZat at its place") << "LblZat"
                                          << "Frame5" << QRect(24, 104, 57, 25);
-    QTest::newRow("Command2 out of place") << "Command2"
+    QTest::newRow("Command2 at its place") << "Command2"
                                            << "Frame5" << QRect(8, 144, 113, 49);
 }
 
@@ -209,14 +209,14 @@ void TestMainWindow::clientAreaIsFixed() {
 void TestMainWindow::framesLieAboveInputFrame_data() {
     QTest::addColumn<QString>("upper");
     QTest::addColumn<QString>("lower");
-    QTest::newRow("type frame hidden under input frame") << "Frame3"
-                                                         << "Frame1";
-    QTest::newRow("room frame hidden under input frame") << "Frame4"
-                                                         << "Frame1";
-    QTest::newRow("parameter frame hidden under input frame") << "Frame7"
-                                                              << "Frame1";
-    QTest::newRow("directivity list hidden under parameter frame") << "CmbDn"
-                                                                   << "Frame7";
+    QTest::newRow("type frame lies above input frame") << "Frame3"
+                                                       << "Frame1";
+    QTest::newRow("room frame lies above input frame") << "Frame4"
+                                                       << "Frame1";
+    QTest::newRow("parameter frame lies above input frame") << "Frame7"
+                                                            << "Frame1";
+    QTest::newRow("directivity list lies above parameter frame") << "CmbDn"
+                                                                 << "Frame7";
 }
 
 void TestMainWindow::framesLieAboveInputFrame() {
@@ -329,22 +329,24 @@ void TestMainWindow::resultLabelsShareOneStyle() {
 void TestMainWindow::accessibleNamesComeFromCaptions_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("spoken");
-    QTest::newRow("power field unnamed") << "TxtPv"
-                                         << "Мощность";
-    QTest::newRow("length field unnamed") << "TxtL"
-                                          << "Длина";
-    QTest::newRow("width field unnamed") << "TxtW"
-                                         << "Ширина";
-    QTest::newRow("height field unnamed") << "TxtH"
-                                          << "Высота потолков";
-    QTest::newRow("distance field unnamed") << "TxtDln"
-                                            << "Дальность (м)";
-    QTest::newRow("model list unnamed") << "CmbD"
-                                        << "Выберите громкоговоритель";
-    QTest::newRow("directivity list unnamed") << "CmbDn"
-                                              << "Диаграмма направленности (Град)";
-    QTest::newRow("height list unnamed") << "CmbVP"
-                                         << "Высота точки прослушивания (См)";
+    QTest::newRow("power field is named after its caption") << "TxtPv"
+                                                            << "Мощность";
+    QTest::newRow("length field is named after its caption") << "TxtL"
+                                                             << "Длина";
+    QTest::newRow("width field is named after its caption") << "TxtW"
+                                                            << "Ширина";
+    QTest::newRow("height field is named after its caption") << "TxtH"
+                                                             << "Высота потолков";
+    QTest::newRow("distance field is named after its caption") << "TxtDln"
+                                                               << "Дальность (м)";
+    QTest::newRow("model list is named after its caption") << "CmbD"
+                                                           << "Выберите громкоговоритель";
+    QTest::newRow("directivity list is named after its caption")
+        << "CmbDn"
+        << "Диаграмма направленности (Град)";
+    QTest::newRow("listening height list is named after its caption")
+        << "CmbVP"
+        << "Высота точки прослушивания (См)";
 }
 
 void TestMainWindow::accessibleNamesComeFromCaptions() {
@@ -370,20 +372,20 @@ void TestMainWindow::menuHasThreeDirectCommands() {
 void TestMainWindow::startTexts_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
-    QTest::newRow("power not 3") << "TxtPv"
-                                 << "3";
-    QTest::newRow("sensitivity not 90") << "TxtPd"
-                                        << "90";
-    QTest::newRow("noise not 70") << "TxtN"
-                                  << "70";
-    QTest::newRow("height not 3") << "TxtH"
-                                  << "3";
-    QTest::newRow("length not 6") << "TxtL"
-                                  << "6";
-    QTest::newRow("width not 6") << "TxtW"
-                                 << "6";
-    QTest::newRow("distance not 10") << "TxtDln"
-                                     << "10";
+    QTest::newRow("power starts at 3") << "TxtPv"
+                                       << "3";
+    QTest::newRow("sensitivity starts at 90") << "TxtPd"
+                                              << "90";
+    QTest::newRow("noise starts at 70") << "TxtN"
+                                        << "70";
+    QTest::newRow("height starts at 3") << "TxtH"
+                                        << "3";
+    QTest::newRow("length starts at 6") << "TxtL"
+                                        << "6";
+    QTest::newRow("width starts at 6") << "TxtW"
+                                       << "6";
+    QTest::newRow("distance starts at 10") << "TxtDln"
+                                           << "10";
 }
 
 void TestMainWindow::startTexts() {
@@ -400,21 +402,22 @@ void TestMainWindow::startLists_data() {
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("last");
     QTest::addColumn<int>("startItem");
-    QTest::newRow("model list wrong") << "CmbD"
-                                      << "TD-13" << 34 << "KLT-7"
-                                      << "ПРОЧИЕ" << 1;
-    QTest::newRow("room list wrong") << "CmbOn"
-                                     << "АВТОСТОЯНКА" << 15 << "БОЛЬНИЦА"
-                                     << "ПРОЧИЕ" << 7;
-    QTest::newRow("directivity list wrong") << "CmbDn"
-                                            << "90" << 17 << "10"
-                                            << "170" << 8;
-    QTest::newRow("overlap list wrong") << "CmbUPS"
-                                        << "10" << 8 << "3"
-                                        << "10" << 7;
-    QTest::newRow("listening height list wrong") << "CmbVP"
-                                                 << "150" << 8 << "120"
-                                                 << "190" << 3;
+    QTest::newRow("model list starts at TD-13 among 34 items") << "CmbD"
+                                                               << "TD-13" << 34 << "KLT-7"
+                                                               << "ПРОЧИЕ" << 1;
+    QTest::newRow("room list starts at the car park among 15 items")
+        << "CmbOn"
+        << "АВТОСТОЯНКА" << 15 << "БОЛЬНИЦА"
+        << "ПРОЧИЕ" << 7;
+    QTest::newRow("directivity list starts at 90 among 17 items") << "CmbDn"
+                                                                  << "90" << 17 << "10"
+                                                                  << "170" << 8;
+    QTest::newRow("overlap list starts at 10 among 8 items") << "CmbUPS"
+                                                             << "10" << 8 << "3"
+                                                             << "10" << 7;
+    QTest::newRow("listening height list starts at 150 among 8 items") << "CmbVP"
+                                                                       << "150" << 8 << "120"
+                                                                       << "190" << 3;
 }
 
 void TestMainWindow::startLists() {

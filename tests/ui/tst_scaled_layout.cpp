@@ -71,7 +71,7 @@ void TestScaledLayout::geometryInLogicalPixels_data() {
     QTest::addColumn<QRect>("unscaled");
     for (const pa::layout::Control& c : pa::layout::kControls) {
         const QString name = nameOf(c);
-        QTest::newRow(qPrintable(name + QStringLiteral(" moves or resizes at double scale")))
+        QTest::newRow(qPrintable(name + QStringLiteral(" keeps its place at double scale")))
             << name
             << QRect(pa::layout::pixels(c.left), pa::layout::pixels(c.top),
                      pa::layout::pixels(c.width), pa::layout::pixels(c.height));
@@ -94,8 +94,7 @@ void TestScaledLayout::captionFits_data() {
         if (c.caption.empty())
             continue;
         const QString name = nameOf(c);
-        QTest::newRow(qPrintable(name + QStringLiteral(" caption clipped at double scale")))
-            << name;
+        QTest::newRow(qPrintable(name + QStringLiteral(" caption fits at double scale"))) << name;
     }
 }
 

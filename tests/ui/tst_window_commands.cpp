@@ -96,25 +96,25 @@ void TestWindowCommands::calculateStops_data() {
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("focus");
-    QTest::newRow("empty power not asked for") << "TxtPv"
-                                               << "" << msgText(pa::msg::PowerMissing) << "TxtPv";
-    QTest::newRow("zero sensitivity not asked for")
+    QTest::newRow("empty power is asked for") << "TxtPv"
+                                              << "" << msgText(pa::msg::PowerMissing) << "TxtPv";
+    QTest::newRow("zero sensitivity is asked for")
         << "TxtPd"
         << "0" << msgText(pa::msg::SensitivityMissing) << "TxtPd";
-    QTest::newRow("empty noise not asked for") << "TxtN"
-                                               << "" << msgText(pa::msg::NoiseMissing) << "TxtN";
-    QTest::newRow("empty ceiling height not asked for")
+    QTest::newRow("empty noise is asked for") << "TxtN"
+                                              << "" << msgText(pa::msg::NoiseMissing) << "TxtN";
+    QTest::newRow("empty ceiling height is asked for")
         << "TxtH"
         << "" << msgText(pa::msg::CeilingMissing) << "TxtH";
-    QTest::newRow("lone point length not asked for")
+    QTest::newRow("lone point length is asked for")
         << "TxtL"
         << "." << msgText(pa::msg::LengthMissing) << "TxtL";
-    QTest::newRow("zero width not asked for") << "TxtW"
-                                              << "0.0" << msgText(pa::msg::WidthMissing) << "TxtW";
-    QTest::newRow("noise 74 not too loud")
+    QTest::newRow("zero width is asked for") << "TxtW"
+                                             << "0.0" << msgText(pa::msg::WidthMissing) << "TxtW";
+    QTest::newRow("noise 74 is too loud for the speaker")
         << "TxtN"
         << "74" << msgText(pa::msg::SpeakerTooWeak) << "Command1";
-    QTest::newRow("ceiling at listening height not too low")
+    QTest::newRow("ceiling at listening height is too low")
         << "TxtH"
         << "1.5" << msgText(pa::msg::CeilingTooLow) << "Command1";
 }
@@ -160,16 +160,16 @@ void TestWindowCommands::successKeepsAttenuation() {
 void TestWindowCommands::attenuation_data() {
     QTest::addColumn<QString>("distance");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("10 m not 20 dB") << "10"
-                                    << "20";
-    QTest::newRow("1 m not 0 dB") << "1"
-                                  << "0";
-    QTest::newRow("25 m not 27 dB") << "25"
-                                    << "27";
-    QTest::newRow("100 m not 40 dB") << "100"
-                                     << "40";
-    QTest::newRow("0.5 m not -7 dB") << "0.5"
-                                     << "-7";
+    QTest::newRow("10 m is 20 dB") << "10"
+                                   << "20";
+    QTest::newRow("1 m is 0 dB") << "1"
+                                 << "0";
+    QTest::newRow("25 m is 27 dB") << "25"
+                                   << "27";
+    QTest::newRow("100 m is 40 dB") << "100"
+                                    << "40";
+    QTest::newRow("0.5 m is -7 dB") << "0.5"
+                                    << "-7";
 }
 
 void TestWindowCommands::attenuation() {
@@ -186,9 +186,9 @@ void TestWindowCommands::attenuation() {
 
 void TestWindowCommands::attenuationMissingDistance_data() {
     QTest::addColumn<QString>("distance");
-    QTest::newRow("empty distance accepted") << "";
-    QTest::newRow("zero distance accepted") << "0";
-    QTest::newRow("lone point accepted") << ".";
+    QTest::newRow("empty distance is asked for") << "";
+    QTest::newRow("zero distance is asked for") << "0";
+    QTest::newRow("lone point distance is asked for") << ".";
 }
 
 void TestWindowCommands::attenuationMissingDistance() {
@@ -209,10 +209,10 @@ void TestWindowCommands::helpAndAbout_data() {
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("title");
     QTest::addColumn<int>("lines");
-    QTest::newRow("help box wrong") << "Mspr"
-                                    << "Краткая справка!" << 14;
-    QTest::newRow("about box wrong") << "Mopr"
-                                     << "О программе" << 6;
+    QTest::newRow("help box text and title") << "Mspr"
+                                             << "Краткая справка!" << 14;
+    QTest::newRow("about box text and title") << "Mopr"
+                                              << "О программе" << 6;
 }
 
 void TestWindowCommands::helpAndAbout() {

@@ -107,10 +107,10 @@ void TestWindowFaults::readableOnDarkDesktop() {
 
 void TestWindowFaults::captionsPaintedDarkOnDarkDesktop_data() {
     QTest::addColumn<QString>("name");
-    QTest::newRow("button caption on its light face") << "Command1";
-    QTest::newRow("locked power field") << "TxtPv";
-    QTest::newRow("dark blue label") << "Label10";
-    QTest::newRow("dark green frame title") << "Frame1";
+    QTest::newRow("button caption is dark on its light face") << "Command1";
+    QTest::newRow("locked power field text is dark on light") << "TxtPv";
+    QTest::newRow("dark blue label is dark on light") << "Label10";
+    QTest::newRow("dark green frame title is dark on light") << "Frame1";
 }
 
 // What the screen shows: a dark caption on a light face, not light on light.

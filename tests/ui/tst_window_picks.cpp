@@ -46,21 +46,21 @@ void TestWindowPicks::modelPick_data() {
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("heightCaption");
     QTest::addColumn<QString>("angle");
-    QTest::newRow("TD-13 not ceiling with 3 W 90 dB") << 1 << "3"
-                                                      << "90"
-                                                      << "Opt1"
-                                                      << "Высота потолков"
-                                                      << "90";
-    QTest::newRow("VR-28 not wall with 20 W 90 dB") << 32 << "20"
-                                                    << "90"
-                                                    << "Opt2"
+    QTest::newRow("TD-13 is ceiling with 3 W 90 dB") << 1 << "3"
+                                                     << "90"
+                                                     << "Opt1"
+                                                     << "Высота потолков"
+                                                     << "90";
+    QTest::newRow("VR-28 is wall with 20 W 90 dB") << 32 << "20"
+                                                   << "90"
+                                                   << "Opt2"
+                                                   << "Высота установки"
+                                                   << "120";
+    QTest::newRow("BQ-75 is horn with 50 W 107 dB") << 25 << "50"
+                                                    << "107"
+                                                    << "Opt3"
                                                     << "Высота установки"
-                                                    << "120";
-    QTest::newRow("BQ-75 not horn with 50 W 107 dB") << 25 << "50"
-                                                     << "107"
-                                                     << "Opt3"
-                                                     << "Высота установки"
-                                                     << "40";
+                                                    << "40";
 }
 
 void TestWindowPicks::modelPick() {
@@ -143,12 +143,13 @@ void TestWindowPicks::parameterPicks_data() {
     QTest::addColumn<double>("dirCoef");
     QTest::addColumn<double>("overlap");
     QTest::addColumn<double>("listenHeight");
-    QTest::newRow("directivity 60 not stored")
+    QTest::newRow("directivity 60 is stored")
         << "CmbDn" << 5 << "60" << 1.0471666667 << 10.0 << 150.0;
-    QTest::newRow("directivity 170 not stored")
+    QTest::newRow("directivity 170 is stored")
         << "CmbDn" << 16 << "170" << 2.9669722222 << 10.0 << 150.0;
-    QTest::newRow("overlap 3 not stored") << "CmbUPS" << 0 << "90" << 1.57075 << 3.0 << 150.0;
-    QTest::newRow("height 190 not stored") << "CmbVP" << 7 << "90" << 1.57075 << 10.0 << 190.0;
+    QTest::newRow("overlap 3 is stored") << "CmbUPS" << 0 << "90" << 1.57075 << 3.0 << 150.0;
+    QTest::newRow("listening height 190 is stored")
+        << "CmbVP" << 7 << "90" << 1.57075 << 10.0 << 190.0;
 }
 
 void TestWindowPicks::parameterPicks() {
@@ -209,15 +210,15 @@ void TestWindowPicks::typeChange_data() {
     QTest::addColumn<QString>("heightCaption");
     QTest::addColumn<QString>("angle");
     QTest::addColumn<double>("dirCoef");
-    QTest::newRow("ceiling to wall keeps old defaults") << "Opt1"
-                                                        << "Opt2"
-                                                        << "Высота установки"
-                                                        << "120" << 6.283 / 3;
-    QTest::newRow("horn back to ceiling keeps horn defaults") << "Opt3"
-                                                              << "Opt1"
-                                                              << "Высота потолков"
-                                                              << "90" << 3.1415 / 2;
-    QTest::newRow("wall to horn keeps wall defaults") << "Opt2"
+    QTest::newRow("ceiling to wall takes wall defaults") << "Opt1"
+                                                         << "Opt2"
+                                                         << "Высота установки"
+                                                         << "120" << 6.283 / 3;
+    QTest::newRow("horn back to ceiling takes ceiling defaults") << "Opt3"
+                                                                 << "Opt1"
+                                                                 << "Высота потолков"
+                                                                 << "90" << 3.1415 / 2;
+    QTest::newRow("wall to horn takes horn defaults") << "Opt2"
                                                       << "Opt3"
                                                       << "Высота установки"
                                                       << "40" << 6.283 / 9;
