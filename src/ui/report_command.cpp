@@ -22,9 +22,10 @@ void runReportCommand(Dialogs& dialogs, const QString& folder, CalculationRecord
     // under that name is refused by the writer, with its reason.
     if (QFileInfo(path).isFile()) {
         record.MsgAnswer = kQuestionStyle;
-        const QString text = QStringLiteral("Файл  Расчет.txt  уже существует.\r\n"
+        const QString text = QStringLiteral("Файл  %1  уже существует.\r\n"
                                             "Добавить данные в существующий файл? (Да)\r\n"
-                                            "Создать новый? (Нет)");
+                                            "Создать новый? (Нет)")
+                                 .arg(kReportFileName);
         switch (dialogs.question(QStringLiteral("ВНИМАНИЕ!"), text)) {
         case Dialogs::Answer::Yes:
             mode = WriteMode::Append;
@@ -38,11 +39,13 @@ void runReportCommand(Dialogs& dialogs, const QString& folder, CalculationRecord
     const QString reason =
         writeReportFile(path, formatReport(record, sources, decimalSeparator), mode);
     if (!reason.isEmpty()) {
-        dialogs.information(kProgramTitle,
-                            QStringLiteral("Не удалось записать файл Расчет.txt\r\n") + reason);
+        dialogs.information(
+            kProgramTitle,
+            QStringLiteral("Не удалось записать файл %1\r\n%2").arg(kReportFileName, reason));
         return;
     }
-    dialogs.information(kProgramTitle, QStringLiteral("Данные находятся в файле Расчет.txt"));
+    dialogs.information(kProgramTitle,
+                        QStringLiteral("Данные находятся в файле %1").arg(kReportFileName));
 }
 
 } // namespace pa

@@ -51,10 +51,10 @@ void TestReportFile::writeAllToDevice_data() {
     QTest::addColumn<qint64>("capacity");
     QTest::addColumn<bool>("complete");
 
-    QTest::newRow("short writes must be continued, not taken as the whole")
+    QTest::newRow("short writes are continued, not taken as the whole")
         << 7LL << 10000LL << true;
-    QTest::newRow("a device that fails halfway must not count as written") << 7LL << 100LL << false;
-    QTest::newRow("a device that fails at once must not count as written") << 7LL << 0LL << false;
+    QTest::newRow("a device that fails halfway does not count as written") << 7LL << 100LL << false;
+    QTest::newRow("a device that fails at once does not count as written") << 7LL << 0LL << false;
 }
 
 void TestReportFile::writeAllToDevice() {

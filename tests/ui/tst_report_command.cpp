@@ -1,5 +1,6 @@
 #include "core/parameters.h"
 #include "report/report_file.h"
+#include "support/start_record.h"
 #include "ui/application_setup.h"
 #include "ui/report_command.h"
 #include "ui_test_support.h"
@@ -36,20 +37,14 @@ const QString kQuestionText = "Файл  Расчет.txt  уже существ
 const QString kConfirmation = "Данные находятся в файле Расчет.txt";
 const QString kFailure = "Не удалось записать файл Расчет.txt\r\n";
 
-CalculationRecord startUpRecord() {
-    CalculationRecord record;
-    applyStartValues(record);
-    return record;
-}
-
 const ReportSources kFirstSources{"TD-13", "АВТОСТОЯНКА", SpeakerType::Ceiling};
 const ReportSources kSecondSources{"ГР-10", "ЦЕХ", SpeakerType::Horn};
 
 QByteArray earlierReport() {
-    return formatReport(startUpRecord(), kFirstSources, ".");
+    return formatReport(startRecord(), kFirstSources, ".");
 }
 QByteArray newReport() {
-    return formatReport(startUpRecord(), kSecondSources, ".");
+    return formatReport(startRecord(), kSecondSources, ".");
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes) {
@@ -204,23 +199,23 @@ void TestReportCommand::answers_data() {
 
     const auto yes = Dialogs::Answer::Yes;
     const auto no = Dialogs::Answer::No;
-    QTest::newRow("first report must be written without a question")
+    QTest::newRow("first report is written without a question")
         << Place::Plain << false << Dialogs::Answer::Cancel << newReport() << true;
-    QTest::newRow("Yes must add the report after the earlier one")
+    QTest::newRow("Yes adds the report after the earlier one")
         << Place::Plain << true << yes << earlierReport() + newReport() << true;
-    QTest::newRow("No must leave only the new report")
+    QTest::newRow("No leaves only the new report")
         << Place::Plain << true << no << newReport() << true;
-    QTest::newRow("Cancel must leave the file untouched and show nothing more")
+    QTest::newRow("Cancel leaves the file untouched and shows nothing more")
         << Place::Plain << true << Dialogs::Answer::Cancel << earlierReport() << false;
-    QTest::newRow("No must rewrite a report in a folder closed to new files")
+    QTest::newRow("No rewrites a report in a folder closed to new files")
         << Place::ReadOnlyFolder << true << no << newReport() << true;
-    QTest::newRow("No must keep the report's other hard link")
+    QTest::newRow("No keeps the report's other hard link")
         << Place::SecondHardLink << true << no << newReport() << true;
-    QTest::newRow("No must keep the report's owner")
+    QTest::newRow("No keeps the report's owner")
         << Place::OtherOwner << true << no << newReport() << true;
-    QTest::newRow("Yes must extend the report a link in the folder points to")
+    QTest::newRow("Yes extends the report a link in the folder points to")
         << Place::LinkedFromFolder << true << yes << earlierReport() + newReport() << true;
-    QTest::newRow("a dangling link must take the first report where it points, unasked")
+    QTest::newRow("a dangling link takes the first report where it points, unasked")
         << Place::LinkedFromFolder << false << yes << newReport() << true;
 }
 
@@ -252,7 +247,7 @@ void TestReportCommand::answers() {
 
     ScriptedDialogs dialogs;
     dialogs.answers = {answer};
-    CalculationRecord record = startUpRecord();
+    CalculationRecord record = startRecord();
     runReportCommand(dialogs, dir.path(), record, kSecondSources, ".");
     guard.reset();
     QCOMPARE(QFileInfo(path).isSymLink(), place == Place::LinkedFromFolder);
@@ -277,21 +272,21 @@ void TestReportCommand::failedWriteKeepsEarlierReport_data() {
     const QString isFolder = "Под этим именем находится папка";
     const QString notAFile = "Под этим именем находится не обычный файл";
     const QString tooLarge = "Превышен допустимый размер файла";
-    QTest::newRow("folder in the way of an append")
+    QTest::newRow("folder in the way of an append is reported")
         << Obstacle::FolderInTheWay << false << Dialogs::Answer::Yes << isFolder;
-    QTest::newRow("folder in the way of a rewrite")
+    QTest::newRow("folder in the way of a rewrite is reported")
         << Obstacle::FolderInTheWay << false << Dialogs::Answer::No << isFolder;
-    QTest::newRow("read-only folder, first report")
+    QTest::newRow("read-only folder refuses a first report")
         << Obstacle::ReadOnlyFolder << false << Dialogs::Answer::Cancel << "Нет прав на запись";
-    QTest::newRow("a failed rewrite in a read-only folder must put the old report back")
+    QTest::newRow("a failed rewrite in a read-only folder puts the old report back")
         << Obstacle::ClosedAndLimited << true << Dialogs::Answer::No << tooLarge;
-    QTest::newRow("disk full halfway through an append must cut the file back")
+    QTest::newRow("file-size limit halfway through an append cuts the file back")
         << Obstacle::FileSizeLimit << true << Dialogs::Answer::Yes << tooLarge;
-    QTest::newRow("disk full halfway through a rewrite must keep the old file")
+    QTest::newRow("file-size limit halfway through a rewrite keeps the old file")
         << Obstacle::FileSizeLimit << true << Dialogs::Answer::No << tooLarge;
-    QTest::newRow("disk full on the first report must leave no file")
+    QTest::newRow("file-size limit on the first report leaves no file")
         << Obstacle::FileSizeLimit << false << Dialogs::Answer::Cancel << tooLarge;
-    QTest::newRow("a device behind the name is not a report file")
+    QTest::newRow("a device behind the name is refused as no report file")
         << Obstacle::FullDevice << false << Dialogs::Answer::Yes << notAFile;
 }
 
@@ -309,7 +304,7 @@ void TestReportCommand::failedWriteKeepsEarlierReport() {
 
     ScriptedDialogs dialogs;
     dialogs.answers = {answer};
-    CalculationRecord record = startUpRecord();
+    CalculationRecord record = startRecord();
     {
         // Room for part of the new report only: behind the earlier one when appending, in a
         // file of its own otherwise.
