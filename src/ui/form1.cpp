@@ -92,41 +92,6 @@ constexpr std::array<PickComboBox * C::*, 3> kParameterLists{&C::CmbDn, &C::CmbU
 
 const QColor kPresetGrey(192, 192, 192);
 
-Form1Controls resolve(const layout::BuiltControls& b) {
-    Form1Controls c{};
-    c.TxtPv = b.get<QLineEdit>("TxtPv");
-    c.TxtPd = b.get<QLineEdit>("TxtPd");
-    c.TxtN = b.get<QLineEdit>("TxtN");
-    c.TxtH = b.get<QLineEdit>("TxtH");
-    c.TxtL = b.get<QLineEdit>("TxtL");
-    c.TxtW = b.get<QLineEdit>("TxtW");
-    c.TxtDln = b.get<QLineEdit>("TxtDln");
-    c.CmbD = b.get<PickComboBox>("CmbD");
-    c.CmbOn = b.get<PickComboBox>("CmbOn");
-    c.CmbDn = b.get<PickComboBox>("CmbDn");
-    c.CmbUPS = b.get<PickComboBox>("CmbUPS");
-    c.CmbVP = b.get<PickComboBox>("CmbVP");
-    c.Opt1 = b.get<QRadioButton>("Opt1");
-    c.Opt2 = b.get<QRadioButton>("Opt2");
-    c.Opt3 = b.get<QRadioButton>("Opt3");
-    c.Opt_1_1 = b.get<QRadioButton>("Opt_1_1");
-    c.Opt_1_2 = b.get<QRadioButton>("Opt_1_2");
-    c.Opt_1_3 = b.get<QRadioButton>("Opt_1_3");
-    c.Label3 = b.get<QLabel>("Label3");
-    c.LblPd = b.get<ResultLabel>("LblPd");
-    c.LblD = b.get<ResultLabel>("LblD");
-    c.LblS = b.get<ResultLabel>("LblS");
-    c.LblKs = b.get<ResultLabel>("LblKs");
-    c.LblZat = b.get<ResultLabel>("LblZat");
-    c.LblSr = b.get<ResultLabel>("LblSr");
-    c.Command1 = b.get<EnterPushButton>("Command1");
-    c.Command2 = b.get<EnterPushButton>("Command2");
-    c.Mppech = b.action("Mppech");
-    c.Mspr = b.action("Mspr");
-    c.Mopr = b.action("Mopr");
-    return c;
-}
-
 void fill(PickComboBox* list, const QStringList& items, std::string_view startText) {
     list->addItems(items);
     // Filling makes the first item current; the lists start with no item picked.
@@ -155,7 +120,7 @@ Form1::Form1(Dialogs& dialogs, QString workingFolder, QWidget* parent)
     setWindowFlag(Qt::WindowMinimizeButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
 
-    ui_ = resolve(layout::buildWindow(*this));
+    ui_ = layout::buildWindow(*this);
 
     areaTimer_ = new QTimer(this);
     areaTimer_->setObjectName(qs(layout::kTimerName));

@@ -6,6 +6,7 @@
 #include "data/catalogue.h"
 #include "data/presets.h"
 #include "ui/dialogs.h"
+#include "ui/form1_controls.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -13,52 +14,10 @@
 #include <array>
 #include <string>
 
-class QAction;
 class QButtonGroup;
-class QLabel;
-class QLineEdit;
-class QRadioButton;
 class QTimer;
 
 namespace pa {
-
-class EnterPushButton;
-class PickComboBox;
-class ResultLabel;
-
-// The controls the window's behaviour uses, resolved once from the layout table.
-struct Form1Controls {
-    QLineEdit* TxtPv;
-    QLineEdit* TxtPd;
-    QLineEdit* TxtN;
-    QLineEdit* TxtH;
-    QLineEdit* TxtL;
-    QLineEdit* TxtW;
-    QLineEdit* TxtDln;
-    PickComboBox* CmbD;
-    PickComboBox* CmbOn;
-    PickComboBox* CmbDn;
-    PickComboBox* CmbUPS;
-    PickComboBox* CmbVP;
-    QRadioButton* Opt1;
-    QRadioButton* Opt2;
-    QRadioButton* Opt3;
-    QRadioButton* Opt_1_1;
-    QRadioButton* Opt_1_2;
-    QRadioButton* Opt_1_3;
-    QLabel* Label3;
-    ResultLabel* LblPd;
-    ResultLabel* LblD;
-    ResultLabel* LblS;
-    ResultLabel* LblKs;
-    ResultLabel* LblZat;
-    ResultLabel* LblSr;
-    EnterPushButton* Command1;
-    EnterPushButton* Command2;
-    QAction* Mppech;
-    QAction* Mspr;
-    QAction* Mopr;
-};
 
 // The program's one window: the inputs, the five lists, the type and gradation options, the
 // two calculations and the menu. Every number it shows comes from the calculation core.

@@ -2,9 +2,12 @@
 
 #include "ui/artwork.h"
 #include "ui/input_widgets.h"
+#include "ui/layout_table.h"
 
+#include <QAction>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QLayout>
 #include <QMainWindow>
@@ -18,6 +21,31 @@
 namespace pa::layout {
 
 namespace {
+
+// The window's controls as the table created them, by name.
+class BuiltControls {
+public:
+    // The control of that name and class. A name missing from the table or a control of another
+    // class stops the program at once: the table and the code disagree.
+    template <class T> T* get(std::string_view name) const {
+        auto* found = qobject_cast<T*>(widgets_.value(text(name)));
+        if (!found)
+            missing(name);
+        return found;
+    }
+    QAction* action(std::string_view name) const;
+
+    void add(QWidget* widget) { widgets_.insert(widget->objectName(), widget); }
+    void add(QAction* action) { actions_.insert(action->objectName(), action); }
+
+    static QString text(std::string_view name);
+
+private:
+    [[noreturn]] static void missing(std::string_view name);
+
+    QHash<QString, QWidget*> widgets_;
+    QHash<QString, QAction*> actions_;
+};
 
 // One font per code of the table, shared by every control that uses it. The family is settled
 // here once: a font that names a missing family sends every later look-up through the toolkit's
@@ -133,8 +161,6 @@ void keepTabOnChecked(const BuiltControls& built, std::string_view group, QObjec
     update();
 }
 
-} // namespace
-
 QString BuiltControls::text(std::string_view name) {
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
@@ -150,6 +176,43 @@ QAction* BuiltControls::action(std::string_view name) const {
         missing(name);
     return found;
 }
+
+Form1Controls resolve(const BuiltControls& b) {
+    Form1Controls c{};
+    c.TxtPv = b.get<QLineEdit>("TxtPv");
+    c.TxtPd = b.get<QLineEdit>("TxtPd");
+    c.TxtN = b.get<QLineEdit>("TxtN");
+    c.TxtH = b.get<QLineEdit>("TxtH");
+    c.TxtL = b.get<QLineEdit>("TxtL");
+    c.TxtW = b.get<QLineEdit>("TxtW");
+    c.TxtDln = b.get<QLineEdit>("TxtDln");
+    c.CmbD = b.get<PickComboBox>("CmbD");
+    c.CmbOn = b.get<PickComboBox>("CmbOn");
+    c.CmbDn = b.get<PickComboBox>("CmbDn");
+    c.CmbUPS = b.get<PickComboBox>("CmbUPS");
+    c.CmbVP = b.get<PickComboBox>("CmbVP");
+    c.Opt1 = b.get<QRadioButton>("Opt1");
+    c.Opt2 = b.get<QRadioButton>("Opt2");
+    c.Opt3 = b.get<QRadioButton>("Opt3");
+    c.Opt_1_1 = b.get<QRadioButton>("Opt_1_1");
+    c.Opt_1_2 = b.get<QRadioButton>("Opt_1_2");
+    c.Opt_1_3 = b.get<QRadioButton>("Opt_1_3");
+    c.Label3 = b.get<QLabel>("Label3");
+    c.LblPd = b.get<ResultLabel>("LblPd");
+    c.LblD = b.get<ResultLabel>("LblD");
+    c.LblS = b.get<ResultLabel>("LblS");
+    c.LblKs = b.get<ResultLabel>("LblKs");
+    c.LblZat = b.get<ResultLabel>("LblZat");
+    c.LblSr = b.get<ResultLabel>("LblSr");
+    c.Command1 = b.get<EnterPushButton>("Command1");
+    c.Command2 = b.get<EnterPushButton>("Command2");
+    c.Mppech = b.action("Mppech");
+    c.Mspr = b.action("Mspr");
+    c.Mopr = b.action("Mopr");
+    return c;
+}
+
+} // namespace
 
 QPalette lightPalette() {
     // The toolkit's own light scheme, written out so that no desktop setting can change it.
@@ -176,7 +239,7 @@ QPalette lightPalette() {
     return palette;
 }
 
-BuiltControls buildWindow(QMainWindow& window) {
+Form1Controls buildWindow(QMainWindow& window) {
     BuiltControls built;
     const QPalette base = lightPalette();
     window.setPalette(base);
@@ -190,14 +253,13 @@ BuiltControls buildWindow(QMainWindow& window) {
 
     const std::array<QPalette, kColourCount> palettes = tablePalettes(base);
     for (const Control& c : kControls) {
-        QWidget* parent =
-            c.parent.empty() ? client : built.widgets_.value(BuiltControls::text(c.parent));
+        QWidget* parent = c.parent.empty() ? client : built.get<QWidget>(c.parent);
         QWidget* widget = createControl(c, parent);
         widget->setObjectName(BuiltControls::text(c.name));
         widget->setGeometry(pixels(c.left), pixels(c.top), pixels(c.width), pixels(c.height));
         widget->setFont(fontOf(fonts, c.font));
         widget->setPalette(palettes.at(static_cast<std::size_t>(c.colour)));
-        built.widgets_.insert(widget->objectName(), widget);
+        built.add(widget);
     }
     for (const CaptionOf& caption : kCaptions)
         built.get<QWidget>(caption.control)
@@ -206,7 +268,7 @@ BuiltControls buildWindow(QMainWindow& window) {
     for (const MenuItem& item : kMenu) {
         QAction* action = window.menuBar()->addAction(BuiltControls::text(item.caption));
         action->setObjectName(BuiltControls::text(item.name));
-        built.actions_.insert(action->objectName(), action);
+        built.add(action);
     }
 
     std::vector<const Control*> chain;
@@ -222,7 +284,7 @@ BuiltControls buildWindow(QMainWindow& window) {
         keepTabOnChecked(built, group, &window);
 
     window.layout()->setSizeConstraint(QLayout::SetFixedSize);
-    return built;
+    return resolve(built);
 }
 
 } // namespace pa::layout
