@@ -114,8 +114,8 @@ void ResultLabel::paintEvent(QPaintEvent* event) {
         QLabel::paintEvent(event);
         return;
     }
-    QFrame::paintEvent(event);
     QPainter painter(this);
+    drawFrame(&painter);
     const QRect rect = textRect();
     const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, rect.width());
     style()->drawItemText(&painter, rect, QStyle::visualAlignment(layoutDirection(), alignment()),
