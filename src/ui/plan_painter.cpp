@@ -1,9 +1,8 @@
 #include "ui/plan_painter.h"
 
 #include "core/geometry.h"
-#include "ui/layout_table.h"
+#include "ui/table_style.h"
 
-#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLocale>
@@ -23,20 +22,9 @@ namespace pa {
 
 namespace {
 
-// The main window's family at the size of its small captions.
+// The main window's small captions.
 QFont planFont() {
-    const QString designed = QString::fromUtf8(layout::kFontFamily.data(),
-                                               static_cast<qsizetype>(layout::kFontFamily.size()));
-    const bool present = QFontDatabase::hasFamily(designed);
-    QFont font(present
-                   ? designed
-                   : QString::fromUtf8(layout::kFallbackFontFamily.data(),
-                                       static_cast<qsizetype>(layout::kFallbackFontFamily.size())));
-    const layout::FontStyle style = layout::fontStyle(layout::Font::F1);
-    font.setPointSizeF(style.pointSize);
-    if (!present)
-        font.setStretch(layout::kFallbackStretch);
-    return font;
+    return tableFont(layout::Font::F1);
 }
 
 QString decimal(double value, int decimals) {
@@ -52,7 +40,7 @@ const QColor kWall(0, 0, 0);
 const QColor kContour(215, 25, 28);
 const QColor kSelection(255, 140, 0);
 const QColor kEmptyFloor(238, 238, 238);
-const QColor kAxisText(0, 0, 128);
+const QColor kAxisText = tableColour(layout::Colour::DarkBlue);
 
 // Parts of the legend, beside the colour bar.
 const QString kLegendTitle = QStringLiteral("Уровень, дБ");
