@@ -2,7 +2,9 @@
 #include "plan/plan.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <thread>
 
@@ -56,7 +58,7 @@ struct Setup {
     std::vector<float> sx, sy;
     std::vector<Source> sources;
     const Grid* grid = nullptr;
-    double totalSpl = 0;
+    float totalSpl = 0;
     float drop = 0;
     float gainScale = 0; // directivity as exp(-gainScale * theta^2)
     float gainFloor = 0; // the exponent where the directivity floor begins
@@ -66,7 +68,7 @@ Setup setUp(const PlanInputs& in, const std::vector<Speaker>& speakers, const Gr
     Setup s;
     s.columns = grid.columns;
     s.grid = &grid;
-    s.totalSpl = in.totalSpl;
+    s.totalSpl = static_cast<float>(in.totalSpl);
     s.drop = static_cast<float>(in.mountHeight - in.listenHeight);
     for (int column = 0; column < grid.columns; ++column)
         s.xs.push_back(static_cast<float>(grid.x(column)));
@@ -114,6 +116,31 @@ accumulateRow(const float* xs, std::size_t columns, const Beam* beams, std::size
     }
 }
 
+// 10 log10(e) for positive normal e, to 1e-5 dB: the exponent from the bits, the mantissa
+// moved to [sqrt(1/2), sqrt(2)) and its logarithm by the series of atanh.
+inline float decibels(float e) {
+    constexpr float kDbPerOctave = 3.0102999566F; // 10 log10(2)
+    constexpr float kSqrt2 = std::numbers::sqrt2_v<float>;
+    const auto bits = std::bit_cast<std::uint32_t>(e);
+    auto octave = static_cast<float>(static_cast<int>(bits >> 23) - 127);
+    float m = std::bit_cast<float>((bits & 0x007FFFFFU) | 0x3F800000U); // [1, 2)
+    if (m > kSqrt2) {
+        m *= 0.5F;
+        octave += 1;
+    }
+    const float t = (m - 1) / (m + 1);
+    const float t2 = t * t;
+    // log2(m) = 2 / ln 2 * (t + t^3 / 3 + t^5 / 5 + t^7 / 7 + t^9 / 9)
+    const float series = t * (1 + t2 * (1.0F / 3 + t2 * (1.0F / 5 + t2 * (1.0F / 7 + t2 / 9))));
+    return kDbPerOctave * (octave + 2 / std::numbers::ln2_v<float> * series);
+}
+
+__attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default"))) void
+toLevels(const float* energy, std::size_t columns, float onAxisAt1m, float* levels) {
+    for (std::size_t j = 0; j < columns; ++j)
+        levels[j] = onAxisAt1m + decibels(energy[j]);
+}
+
 void mapRows(const Setup& s, int rowBegin, int rowEnd, float* out) {
     const auto columns = static_cast<std::size_t>(s.columns);
     std::vector<float> energy(columns);
@@ -132,9 +159,7 @@ void mapRows(const Setup& s, int rowBegin, int rowEnd, float* out) {
         std::fill(energy.begin(), energy.end(), 0.0F);
         accumulateRow(s.xs.data(), columns, beams.data(), beams.size(), s.gainScale, s.gainFloor,
                       energy.data());
-        float* line = out + static_cast<std::size_t>(row) * columns;
-        for (std::size_t j = 0; j < columns; ++j)
-            line[j] = static_cast<float>(s.totalSpl + 10 * std::log10(energy[j]));
+        toLevels(energy.data(), columns, s.totalSpl, out + static_cast<std::size_t>(row) * columns);
     }
 }
 
