@@ -123,7 +123,7 @@ inline float decibels(float e) {
     constexpr float kSqrt2 = std::numbers::sqrt2_v<float>;
     const auto bits = std::bit_cast<std::uint32_t>(e);
     auto octave = static_cast<float>(static_cast<int>(bits >> 23) - 127);
-    float m = std::bit_cast<float>((bits & 0x007FFFFFU) | 0x3F800000U); // [1, 2)
+    auto m = std::bit_cast<float>((bits & 0x007FFFFFU) | 0x3F800000U); // [1, 2)
     if (m > kSqrt2) {
         m *= 0.5F;
         octave += 1;
