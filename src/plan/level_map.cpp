@@ -20,6 +20,8 @@ namespace {
 // Below this many point-loudspeaker pairs a second thread costs more than it saves.
 constexpr std::size_t kParallelWork = 200'000;
 constexpr unsigned kMaxThreads = 8;
+// No window is wider than this many points; a larger grid is a mistake, not a map.
+constexpr int kMaxMapSide = 8192;
 
 constexpr float kHalfPi = std::numbers::pi_v<float> / 2;
 constexpr float kPi = std::numbers::pi_v<float>;
@@ -167,8 +169,16 @@ void mapRows(const Setup& s, int rowBegin, int rowEnd, float* out) {
 
 std::vector<float> levelMap(const PlanInputs& in, const std::vector<Speaker>& speakers,
                             const Grid& grid) {
-    if (speakers.empty() || speakers.size() > kMaxDrawnSpeakers || grid.columns < 1 ||
-        grid.rows < 1)
+    const auto finite = [](double v) { return std::isfinite(v); };
+    const bool drawable = !speakers.empty() && speakers.size() <= kMaxDrawnSpeakers &&
+                          grid.columns >= 1 && grid.rows >= 1 && grid.columns <= kMaxMapSide &&
+                          grid.rows <= kMaxMapSide && finite(grid.length) && finite(grid.width) &&
+                          finite(in.totalSpl) && finite(in.mountHeight) &&
+                          finite(in.listenHeight) && in.mountHeight > in.listenHeight &&
+                          in.dirCoef > 0 && finite(in.dirCoef) &&
+                          std::all_of(speakers.begin(), speakers.end(),
+                                      [&](const Speaker& s) { return finite(s.x) && finite(s.y); });
+    if (!drawable)
         return {};
     const Setup setup = setUp(in, speakers, grid);
     std::vector<float> out(static_cast<std::size_t>(grid.columns) *

@@ -245,6 +245,7 @@ private slots:
         const Grid grid = figureGrid(in.length, in.width);
         QCOMPARE(grid.rows, 400); // 5 cm would be 4001 points
         QVERIFY(levelMap(in, speakers, grid).empty());
+        QVERIFY(levelMap(in, {{NAN, 1}, {1, 1}}, grid).empty()); // a drag gone wrong
         const Figures f = figures(in, speakers);
         QVERIFY(!f.mapped);
         const std::vector<std::string> lines = figureLines(in, f, ".");
