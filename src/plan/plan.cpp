@@ -393,7 +393,8 @@ std::vector<std::string> figureLines(const PlanInputs& in, const Figures& f,
     }
     lines.push_back("Каждый громкоговоритель не менее 75 дБ на оси в 3 м (" + source +
                     ", п. 4.1): " + db(f.onAxisAt3m) + " — " + verdict(f.onAxisOk));
-    lines.push_back("Суммарная мощность громкоговорителей: " + watts(f.totalWatts));
+    lines.push_back("Суммарная мощность громкоговорителей: " + std::to_string(f.count) + " × " +
+                    watts(in.speakerWatts) + " = " + watts(f.totalWatts));
     lines.push_back("Усилитель не менее (сумма + 20 %): " + watts(f.amplifierWatts));
     return lines;
 }
