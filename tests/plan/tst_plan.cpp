@@ -236,6 +236,15 @@ private slots:
               "п. 4.2): минимум 74,2 дБ при требуемых 85,0 дБ — не выполнено",
               "Усилитель не менее (сумма + 20 %): 18,0 Вт"})
             QVERIFY2(text.find(expected) != std::string::npos, expected);
+        PlanInputs seated = in;
+        seated.listenHeight = 1.2;
+        const std::vector<std::string> seatedLines =
+            figureLines(seated, figures(seated, {{3, 3}}), ",");
+        QVERIFY(
+            std::find(
+                seatedLines.begin(), seatedLines.end(),
+                "Эта проверка сделана на выбранной высоте прослушивания 1,20 м, а не на 1,5 м") !=
+            seatedLines.end());
     }
 
     void tooManyToDraw() {
