@@ -20,6 +20,8 @@ namespace {
 // Below this many point-loudspeaker pairs a second thread costs more than it saves.
 constexpr std::size_t kParallelWork = 200'000;
 constexpr unsigned kMaxThreads = 8;
+// No window is wider than this many points; a larger grid is a mistake, not a map.
+constexpr int kMaxMapSide = 8192;
 
 constexpr float kHalfPi = std::numbers::pi_v<float> / 2;
 constexpr float kPi = std::numbers::pi_v<float>;
@@ -141,25 +143,33 @@ toLevels(const float* energy, std::size_t columns, float onAxisAt1m, float* leve
         levels[j] = onAxisAt1m + decibels(energy[j]);
 }
 
-void mapRows(const Setup& s, int rowBegin, int rowEnd, float* out) {
+// The rows one thread computes, with its scratch space. Everything is allocated before any
+// thread starts, so a thread cannot fail.
+struct Part {
+    int rowBegin = 0;
+    int rowEnd = 0;
+    std::vector<float> energy;
+    std::vector<Beam> beams;
+};
+
+void mapRows(const Setup& s, Part& part, float* out) noexcept {
     const auto columns = static_cast<std::size_t>(s.columns);
-    std::vector<float> energy(columns);
-    std::vector<Beam> beams(s.sx.size());
-    for (int row = rowBegin; row < rowEnd; ++row) {
+    for (int row = part.rowBegin; row < part.rowEnd; ++row) {
         const auto y = static_cast<float>(s.grid->y(row));
-        for (std::size_t i = 0; i < beams.size(); ++i) {
+        for (std::size_t i = 0; i < part.beams.size(); ++i) {
             const Source& src = s.sources[i];
             const float dy = y - s.sy[i];
             const float along =
                 static_cast<float>(src.axisY) * dy + static_cast<float>(src.axisZ) * s.drop;
             const bool behind = along < 0;
-            beams[i] = {s.sx[i], along * along, src.axisZ != 0 ? dy * dy : s.drop * s.drop,
-                        behind ? kPi : 0.0F, behind ? -1.0F : 1.0F};
+            part.beams[i] = {s.sx[i], along * along, src.axisZ != 0 ? dy * dy : s.drop * s.drop,
+                             behind ? kPi : 0.0F, behind ? -1.0F : 1.0F};
         }
-        std::fill(energy.begin(), energy.end(), 0.0F);
-        accumulateRow(s.xs.data(), columns, beams.data(), beams.size(), s.gainScale, s.gainFloor,
-                      energy.data());
-        toLevels(energy.data(), columns, s.totalSpl, out + static_cast<std::size_t>(row) * columns);
+        std::fill(part.energy.begin(), part.energy.end(), 0.0F);
+        accumulateRow(s.xs.data(), columns, part.beams.data(), part.beams.size(), s.gainScale,
+                      s.gainFloor, part.energy.data());
+        toLevels(part.energy.data(), columns, s.totalSpl,
+                 out + static_cast<std::size_t>(row) * columns);
     }
 }
 
@@ -167,32 +177,41 @@ void mapRows(const Setup& s, int rowBegin, int rowEnd, float* out) {
 
 std::vector<float> levelMap(const PlanInputs& in, const std::vector<Speaker>& speakers,
                             const Grid& grid) {
-    if (speakers.empty() || speakers.size() > kMaxDrawnSpeakers || grid.columns < 1 ||
-        grid.rows < 1)
+    const auto finite = [](double v) { return std::isfinite(v); };
+    const bool drawable = !speakers.empty() && speakers.size() <= kMaxDrawnSpeakers &&
+                          grid.columns >= 1 && grid.rows >= 1 && grid.columns <= kMaxMapSide &&
+                          grid.rows <= kMaxMapSide && finite(grid.length) && finite(grid.width) &&
+                          finite(in.totalSpl) && finite(in.mountHeight) &&
+                          finite(in.listenHeight) && in.mountHeight > in.listenHeight &&
+                          in.dirCoef > 0 && finite(in.dirCoef) &&
+                          std::all_of(speakers.begin(), speakers.end(),
+                                      [&](const Speaker& s) { return finite(s.x) && finite(s.y); });
+    if (!drawable)
         return {};
     const Setup setup = setUp(in, speakers, grid);
-    std::vector<float> out(static_cast<std::size_t>(grid.columns) *
-                           static_cast<std::size_t>(grid.rows));
-    const std::size_t work = out.size() * speakers.size();
+    const auto columns = static_cast<std::size_t>(grid.columns);
+    std::vector<float> out(columns * static_cast<std::size_t>(grid.rows));
     unsigned threads = 1;
-    if (work >= kParallelWork)
+    if (out.size() * speakers.size() >= kParallelWork)
         threads = std::clamp(std::thread::hardware_concurrency(), 1U, kMaxThreads);
     threads = std::min(threads, static_cast<unsigned>(grid.rows));
-    const auto rowAt = [&](unsigned part) {
-        return static_cast<int>(static_cast<long long>(grid.rows) * part / threads);
-    };
+    std::vector<Part> parts;
+    for (unsigned i = 0; i < threads; ++i)
+        parts.push_back({static_cast<int>(static_cast<long long>(grid.rows) * i / threads),
+                         static_cast<int>(static_cast<long long>(grid.rows) * (i + 1) / threads),
+                         std::vector<float>(columns), std::vector<Beam>(speakers.size())});
     {
         std::vector<std::jthread> helpers;
-        for (unsigned part = 1; part < threads; ++part) {
+        helpers.reserve(parts.size());
+        for (std::size_t i = 1; i < parts.size(); ++i) {
             try {
-                helpers.emplace_back(mapRows, std::cref(setup), rowAt(part), rowAt(part + 1),
-                                     out.data());
+                helpers.emplace_back(mapRows, std::cref(setup), std::ref(parts[i]), out.data());
             } catch (const std::system_error&) {
                 // No thread to be had: this thread takes the part itself.
-                mapRows(setup, rowAt(part), rowAt(part + 1), out.data());
+                mapRows(setup, parts[i], out.data());
             }
         }
-        mapRows(setup, 0, rowAt(1), out.data());
+        mapRows(setup, parts[0], out.data());
     }
     return out;
 }

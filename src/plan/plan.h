@@ -92,7 +92,8 @@ Grid figureGrid(double length, double width);
 
 // Levels of every grid point, row by row (index row * columns + column), computed fast on
 // all cores; agrees with levelAt to 0.01 dB. Empty without loudspeakers, above
-// kMaxDrawnSpeakers or for an empty grid.
+// kMaxDrawnSpeakers, for an empty grid or one over 8192 points a side, and for anything not
+// finite (a loudspeaker's place, the grid's size, the inputs).
 std::vector<float> levelMap(const PlanInputs& in, const std::vector<Speaker>& speakers,
                             const Grid& grid);
 

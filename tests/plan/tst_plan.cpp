@@ -236,6 +236,15 @@ private slots:
               "п. 4.2): минимум 74,2 дБ при требуемых 85,0 дБ — не выполнено",
               "Усилитель не менее (сумма + 20 %): 18,0 Вт"})
             QVERIFY2(text.find(expected) != std::string::npos, expected);
+        PlanInputs seated = in;
+        seated.listenHeight = 1.2;
+        const std::vector<std::string> seatedLines =
+            figureLines(seated, figures(seated, {{3, 3}}), ",");
+        QVERIFY(
+            std::find(
+                seatedLines.begin(), seatedLines.end(),
+                "Эта проверка сделана на выбранной высоте прослушивания 1,20 м, а не на 1,5 м") !=
+            seatedLines.end());
     }
 
     void tooManyToDraw() {
@@ -245,6 +254,7 @@ private slots:
         const Grid grid = figureGrid(in.length, in.width);
         QCOMPARE(grid.rows, 400); // 5 cm would be 4001 points
         QVERIFY(levelMap(in, speakers, grid).empty());
+        QVERIFY(levelMap(in, {{NAN, 1}, {1, 1}}, grid).empty()); // a drag gone wrong
         const Figures f = figures(in, speakers);
         QVERIFY(!f.mapped);
         const std::vector<std::string> lines = figureLines(in, f, ".");
