@@ -206,58 +206,53 @@ double gridStep(double ppm, double unit) {
     return 1000.0;
 }
 
+// How many grid steps lie between two labels so that the labels keep clear of each other.
+int labelEvery(double stepPixels, double labelSize) {
+    return std::max(1, static_cast<int>(std::ceil(labelSize / stepPixels)));
+}
+
 void drawGridAndAxes(QPainter& p, const Frame& f, const PlanScene& scene) {
     const PlanMapping m = mappingOf(f);
     const double length = safeSide(scene.inputs.length);
     const double width = safeSide(scene.inputs.width);
     const double step = gridStep(f.ppm, f.unit);
+    const double u = f.unit;
     const QFontMetricsF fm(p.font(), p.device());
     p.save();
-    p.setPen(QPen(QColor(255, 255, 255, scene.levels.empty() ? 255 : 90), f.unit * 0.06));
-    for (double x = step; x < length - 1e-9; x += step)
-        p.drawLine(m.toScreen(x, 0), m.toScreen(x, width));
-    for (double y = step; y < width - 1e-9; y += step)
-        p.drawLine(m.toScreen(0, y), m.toScreen(length, y));
-    if (scene.levels.empty()) {
-        p.setPen(QPen(QColor(200, 200, 200), f.unit * 0.06));
-        for (double x = step; x < length - 1e-9; x += step)
-            p.drawLine(m.toScreen(x, 0), m.toScreen(x, width));
-        for (double y = step; y < width - 1e-9; y += step)
-            p.drawLine(m.toScreen(0, y), m.toScreen(length, y));
-    }
+    // Light lines over the map, grey ones on the empty floor.
+    p.setPen(
+        QPen(scene.levels.empty() ? QColor(200, 200, 200) : QColor(255, 255, 255, 90), u * 0.06));
+    for (int i = 1; i * step < length - 1e-9; ++i)
+        p.drawLine(m.toScreen(i * step, 0), m.toScreen(i * step, width));
+    for (int i = 1; i * step < width - 1e-9; ++i)
+        p.drawLine(m.toScreen(0, i * step), m.toScreen(length, i * step));
 
-    p.setPen(QPen(kAxisText, f.unit * 0.06));
-    const double tick = f.unit * 0.3;
+    p.setPen(QPen(kAxisText, u * 0.06));
+    const double tick = u * 0.3;
     const QString xTitle = QStringLiteral("x, м");
     const double xTitleLeft = f.room.right() - fm.horizontalAdvance(xTitle);
-    p.drawText(QRectF(xTitleLeft, f.room.bottom() + tick, fm.horizontalAdvance(xTitle), f.unit),
+    p.drawText(QRectF(xTitleLeft, f.room.bottom() + tick, fm.horizontalAdvance(xTitle), u),
                Qt::AlignLeft | Qt::AlignTop, xTitle);
-    double lastRight = -1e9;
-    for (double x = 0; x <= length + 1e-9; x += step) {
-        const QPointF at = m.toScreen(x, 0);
+    const int everyX = labelEvery(
+        step * f.ppm, fm.horizontalAdvance(QString::number(std::floor(length))) + 0.6 * u);
+    for (int i = 0; i * step <= length + 1e-9; ++i) {
+        const QPointF at = m.toScreen(i * step, 0);
         p.drawLine(at, at + QPointF(0, tick));
-        const QString label = QString::number(x);
+        const QString label = QString::number(i * step);
         const double w = fm.horizontalAdvance(label);
-        const double lo = at.x() - w / 2;
-        if (lo > lastRight + 0.4 * f.unit && lo + w < xTitleLeft - 0.4 * f.unit) {
-            p.drawText(QRectF(lo, at.y() + tick, w, f.unit), Qt::AlignCenter, label);
-            lastRight = lo + w;
-        }
+        if (i % everyX == 0 && at.x() + w / 2 < xTitleLeft - 0.3 * u)
+            p.drawText(QRectF(at.x() - w / 2, at.y() + tick, w, u), Qt::AlignCenter, label);
     }
-    double lastTop = 1e9;
-    for (double y = 0; y <= width + 1e-9; y += step) {
-        const QPointF at = m.toScreen(0, y);
+    const int everyY = labelEvery(step * f.ppm, 1.1 * u);
+    for (int i = 0; i * step <= width + 1e-9; ++i) {
+        const QPointF at = m.toScreen(0, i * step);
         p.drawLine(at, at - QPointF(tick, 0));
-        const double top = at.y() - f.unit / 2;
-        if (top + f.unit < lastTop - 0.1 * f.unit) {
-            p.drawText(QRectF(at.x() - tick - f.unit * 4, top, f.unit * 4 - 0.15 * f.unit, f.unit),
-                       Qt::AlignRight | Qt::AlignVCenter, QString::number(y));
-            lastTop = top;
-        }
+        if (i % everyY == 0)
+            p.drawText(QRectF(at.x() - tick - u * 4, at.y() - u / 2, u * 4 - 0.15 * u, u),
+                       Qt::AlignRight | Qt::AlignVCenter, QString::number(i * step));
     }
-    p.drawText(
-        QRectF(f.room.left() - f.unit * 4, f.room.top() - 1.3 * f.unit, f.unit * 4 + tick, f.unit),
-        Qt::AlignRight | Qt::AlignBottom, QStringLiteral("y, м"));
+    p.drawText(QRectF(f.room.left() - u * 4, f.room.top() - 1.3 * u, u * 4 + tick, u),
+               Qt::AlignRight | Qt::AlignBottom, QStringLiteral("y, м"));
     p.restore();
 }
 
@@ -616,8 +611,9 @@ void drawLegend(QPainter& p, const Frame& f, const PlanScene& scene,
     p.save();
     p.setPen(kAxisText);
     const double titleWidth = fm.horizontalAdvance(kLegendTitle);
-    p.drawText(QRectF(box.left(), box.top(), titleWidth + u, u), Qt::AlignLeft | Qt::AlignVCenter,
-               kLegendTitle);
+    if (range)
+        p.drawText(QRectF(box.left(), box.top(), titleWidth + u, u),
+                   Qt::AlignLeft | Qt::AlignVCenter, kLegendTitle);
     if (f.legendBelow) {
         const double barLeft = box.left() + titleWidth + u;
         const QRectF bar(barLeft, box.top() + 0.05 * u,
@@ -698,7 +694,8 @@ void paintPlan(QPainter& painter, const QRectF& target, const PlanScene& scene) 
     painter.setPen(QPen(kWall, 0.15 * f.unit));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(f.room);
-    drawLegend(painter, f, scene, range);
+    if (drawn)
+        drawLegend(painter, f, scene, range);
     if (scene.stale)
         painter.fillRect(target, QColor(255, 255, 255, 120));
     painter.restore();

@@ -182,6 +182,7 @@ private slots:
         t.window->showCalculation(in);
         QVERIFY(t.figures().contains(
             QStringLiteral("Слишком много громкоговорителей для плана (2001)")));
+        QCOMPARE(t.state(), QStringLiteral("Слишком много громкоговорителей для плана (2001)"));
         QVERIFY(t.view()->scene().levels.empty());
         QVERIFY(!t.view()->grab().isNull());
     }
