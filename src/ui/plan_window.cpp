@@ -1,5 +1,6 @@
 #include "ui/plan_window.h"
 
+#include "ui/artwork.h"
 #include "ui/table_style.h"
 
 #include <QBoxLayout>
@@ -302,6 +303,7 @@ PlanWindow::PlanWindow(Dialogs& dialogs, std::function<std::string()> decimalSep
       decimalSeparator_(std::move(decimalSeparator)) {
     setObjectName(QStringLiteral("PlanWindow"));
     setWindowTitle(kWindowTitle);
+    setWindowIcon(artwork::windowIcon());
     setFont(tableFont(layout::Font::F4));
     buildControls();
     auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
