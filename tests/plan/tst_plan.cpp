@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <random>
+#include <tuple>
 
 using namespace pa;
 using namespace pa::plan;
@@ -35,13 +36,9 @@ PlanInputs startInputs() {
 // The start example changed in room, count and type.
 PlanInputs room(double length, double width, int count, double wallDirCoef = 0) {
     PlanInputs in = startInputs();
-    in.length = length;
-    in.width = width;
-    in.count = count;
-    if (wallDirCoef > 0) {
-        in.type = SpeakerType::Wall;
-        in.dirCoef = wallDirCoef;
-    }
+    std::tie(in.length, in.width, in.count) = std::tuple(length, width, count);
+    if (wallDirCoef > 0)
+        std::tie(in.type, in.dirCoef) = std::tuple(SpeakerType::Wall, wallDirCoef);
     return in;
 }
 
@@ -145,13 +142,13 @@ private slots:
         for (std::size_t i = 0; i < speakers.size(); ++i) {
             const Speaker& s = speakers[i];
             QVERIFY(s.x > 0 && s.x < in.length && s.y >= 0 && s.y <= in.width);
-            if (in.type == SpeakerType::Ceiling) {
-                QCOMPARE(s.wall, Wall::None);
-                continue;
-            }
             const bool far = method == Method::ByCount && i % 2 == 1;
-            QCOMPARE(s.wall, far ? Wall::Far : Wall::Near);
-            QCOMPARE(s.y, far ? in.width : 0.0);
+            const Wall wall = in.type == SpeakerType::Ceiling ? Wall::None
+                              : far                           ? Wall::Far
+                                                              : Wall::Near;
+            QCOMPARE(s.wall, wall);
+            if (wall != Wall::None)
+                QCOMPARE(s.y, far ? in.width : 0.0);
         }
     }
 
