@@ -1,0 +1,282 @@
+#include "core/coverage.h"
+#include "core/geometry.h"
+#include "core/parameters.h"
+#include "plan/plan.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <random>
+#include <tuple>
+
+using namespace pa;
+using namespace pa::plan;
+
+using Speakers = std::vector<Speaker>;
+using RecordField = RecordValue CalculationRecord::*;
+Q_DECLARE_METATYPE(Method)
+Q_DECLARE_METATYPE(PlanInputs)
+Q_DECLARE_METATYPE(Speakers)
+Q_DECLARE_METATYPE(RecordField)
+
+namespace {
+
+// The record the window holds after "РАСЧИТАТЬ" on the example it starts with.
+CalculationRecord startRecord() {
+    CalculationRecord record;
+    applyStartValues(record);
+    calculateCoverage({"3", "90", "70", "3", "6", "6", 1, true}, record, ",");
+    return record;
+}
+
+PlanInputs startInputs() {
+    return planInputs(startRecord(), SpeakerType::Ceiling, ",").value();
+}
+
+// The start example changed in room, count and type.
+PlanInputs room(double length, double width, int count, double wallDirCoef = 0) {
+    PlanInputs in = startInputs();
+    std::tie(in.length, in.width, in.count) = std::tuple(length, width, count);
+    if (wallDirCoef > 0)
+        std::tie(in.type, in.dirCoef) = std::tuple(SpeakerType::Wall, wallDirCoef);
+    return in;
+}
+
+// Level at distance r and angle theta off the axis, written out by hand.
+double level(const PlanInputs& in, double r, double theta) {
+    return in.totalSpl - 20 * std::log10(r) - 6 * std::pow(theta / (in.dirCoef / 2), 2);
+}
+
+// The figure lines as one text, a line break after each.
+std::string text(const PlanInputs& in, const Figures& f, std::string_view separator) {
+    std::string all;
+    for (const std::string& line : figureLines(in, f, separator))
+        all += line + "\n";
+    return all;
+}
+
+} // namespace
+
+class TestPlan : public QObject {
+    Q_OBJECT
+
+private slots:
+    void levelModel_data() {
+        QTest::addColumn<PlanInputs>("in");
+        QTest::addColumn<Speakers>("speakers");
+        QTest::addColumn<double>("x");
+        QTest::addColumn<double>("y");
+        QTest::addColumn<double>("expected");
+        const PlanInputs in = startInputs();
+        const double drop = 1.5;
+        const double half = in.dirCoef / 2;
+        QTest::newRow("straight below")
+            << in << Speakers{{3, 3}} << 3.0 << 3.0 << level(in, drop, 0);
+        QTest::newRow("edge of the opening angle is 6 dB down")
+            << in << Speakers{{3, 3}} << 3 + coverRadius(drop, half) << 3.0
+            << level(in, slantRange(drop, half), 0) - 6;
+        QTest::newRow("two equal loudspeakers add 3.01 dB")
+            << in << Speakers{{2, 3}, {4, 3}} << 3.0 << 3.0
+            << level(in, std::hypot(1, drop), std::atan(1 / drop)) + 10 * std::log10(2.0);
+        // A point as far out as the drop sees a wall loudspeaker 45 degrees off its axis.
+        const PlanInputs wall = room(12, 6, 4, kApproxFullTurn / 3);
+        const double offAxis = level(wall, std::hypot(drop, drop), std::atan(1.0));
+        QTest::newRow("near wall aims across the room")
+            << wall << Speakers{{3, 0, Wall::Near}} << 3.0 << drop << offAxis;
+        QTest::newRow("far wall aims back")
+            << wall << Speakers{{3, 6, Wall::Far}} << 3.0 << 6 - drop << offAxis;
+        const PlanInputs horn = room(12, 6, 4, kApproxFullTurn / 9);
+        QTest::newRow("directivity stops at -30 dB")
+            << horn << Speakers{{0, 0, Wall::Near}} << 6.0 << 0.0
+            << level(horn, std::hypot(6, drop), 0) - 30;
+    }
+
+    void levelModel() {
+        QFETCH(PlanInputs, in);
+        QFETCH(Speakers, speakers);
+        QFETCH(double, x);
+        QFETCH(double, y);
+        QFETCH(double, expected);
+        QVERIFY(std::abs(levelAt(in, speakers, x, y) - expected) < 1e-9);
+        const std::vector<float> map = levelMap(in, speakers, Grid{1, 1, 2 * x, 2 * y});
+        QCOMPARE(map.size(), std::size_t{1}); // the one point of the grid is its middle
+        QVERIFY(std::abs(map[0] - expected) < 0.01);
+    }
+
+    void layouts_data() {
+        QTest::addColumn<PlanInputs>("in");
+        QTest::addColumn<Method>("method");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<double>("stepX"); // 0: no step
+        QTest::addColumn<double>("stepY");
+        const PlanInputs start = startInputs();
+        QTest::newRow("by count 5 in 6 x 6: 2 + 2 + 1")
+            << start << Method::ByCount << 5 << 3.0 << 2.0;
+        QTest::newRow("edge to edge: 6 m is two steps despite the short pi")
+            << start << Method::EdgeToEdge << 4 << 3.0 << 3.0;
+        QTest::newRow("minimum overlap") << start << Method::MinimumOverlap << 9 << 2.0 << 2.0;
+        QTest::newRow("edge to centre") << start << Method::EdgeToCentre << 16 << 1.5 << 1.5;
+        QTest::newRow("room smaller than one step")
+            << room(1, 0.5, 1) << Method::EdgeToCentre << 1 << 0.0 << 0.0;
+        QTest::newRow("1 x N corridor by count")
+            << room(30, 1, 11) << Method::ByCount << 11 << 30.0 / 11 << 0.0;
+        QTest::newRow("wall staggered")
+            << room(12, 6, 4, 2.0) << Method::ByCount << 4 << 3.0 << 0.0;
+        QTest::newRow("wall on one wall")
+            << room(12, 6, 4, 2.0) << Method::OneWall << 4 << 3.0 << 0.0;
+    }
+
+    void layouts() {
+        QFETCH(PlanInputs, in);
+        QFETCH(Method, method);
+        QFETCH(int, count);
+        QFETCH(double, stepX);
+        QFETCH(double, stepY);
+        const Speakers speakers = layOut(in, method);
+        QCOMPARE(int(speakers.size()), count);
+        const Figures f = figures(in, speakers);
+        QCOMPARE(f.stepX.value_or(0), stepX);
+        QCOMPARE(f.stepY.value_or(0), stepY);
+        if (f.stepX) // cell centres: the outer loudspeakers stand half a step from the end walls
+            QCOMPARE(*f.wallX, *f.stepX / 2);
+        for (std::size_t i = 0; i < speakers.size(); ++i) {
+            const Speaker& s = speakers[i];
+            QVERIFY(s.x > 0 && s.x < in.length && s.y >= 0 && s.y <= in.width);
+            const bool far = method == Method::ByCount && i % 2 == 1;
+            const Wall wall = in.type == SpeakerType::Ceiling ? Wall::None
+                              : far                           ? Wall::Far
+                                                              : Wall::Near;
+            QCOMPARE(s.wall, wall);
+            if (wall != Wall::None)
+                QCOMPARE(s.y, far ? in.width : 0.0);
+        }
+    }
+
+    // The fast map against the reference at every point, and against itself where the layout
+    // is symmetric: mirrored along the length, or turned by half a turn.
+    void mapsAgreeWithReference_data() {
+        QTest::addColumn<PlanInputs>("in");
+        QTest::addColumn<Method>("method");
+        QTest::addColumn<QString>("symmetry");
+        QTest::newRow("ceiling by count") << startInputs() << Method::ByCount << "mirror";
+        QTest::newRow("ceiling edge to centre") << startInputs() << Method::EdgeToCentre << "";
+        QTest::newRow("wall staggered")
+            << room(12, 6, 4, kApproxFullTurn / 3) << Method::ByCount << "half turn";
+        QTest::newRow("narrow horn on one wall")
+            << room(20, 4, 7, kApproxFullTurn / 36) << Method::OneWall << "";
+    }
+
+    void mapsAgreeWithReference() {
+        QFETCH(PlanInputs, in);
+        QFETCH(Method, method);
+        QFETCH(QString, symmetry);
+        const Speakers speakers = layOut(in, method);
+        const Grid grid{81, 57, in.length, in.width};
+        const std::vector<float> map = levelMap(in, speakers, grid);
+        QCOMPARE(int(map.size()), grid.columns * grid.rows);
+        const auto at = [&](int row, int column) {
+            return map[std::size_t(row * grid.columns + column)];
+        };
+        for (int row = 0; row < grid.rows; ++row)
+            for (int column = 0; column < grid.columns; ++column) {
+                QVERIFY(std::abs(at(row, column) -
+                                 levelAt(in, speakers, grid.x(column), grid.y(row))) < 0.01);
+                const int turned = symmetry == "half turn" ? grid.rows - 1 - row : row;
+                if (!symmetry.isEmpty())
+                    QVERIFY(std::abs(at(row, column) - at(turned, grid.columns - 1 - column)) <
+                            0.01);
+            }
+    }
+
+    void minimumOverlapLeavesNoGap() {
+        std::mt19937 random(9);
+        std::uniform_real_distribution<double> unit(0, 1);
+        for (int room = 0; room < 100; ++room) {
+            PlanInputs in = startInputs();
+            in.length = 0.3 + 30 * unit(random);
+            in.width = 0.3 + 30 * unit(random);
+            in.dirCoef = 0.8 + 2 * unit(random);
+            const double reach = coverageRadius(in) + 0.001;
+            const Speakers speakers = layOut(in, Method::MinimumOverlap);
+            // The room's corners, where a gap would open first, and random points.
+            std::vector<Point> points{{0, 0}, {in.length, 0}, {0, in.width}, {in.length, in.width}};
+            for (int i = 0; i < 300; ++i)
+                points.push_back({in.length * unit(random), in.width * unit(random)});
+            for (const Point& p : points) {
+                double nearest = INFINITY;
+                for (const Speaker& s : speakers)
+                    nearest = std::min(nearest, std::hypot(p.x - s.x, p.y - s.y));
+                QVERIFY2(nearest <= reach, qPrintable(QString("room %1").arg(room)));
+            }
+        }
+    }
+
+    void startExample() {
+        const PlanInputs in = startInputs();
+        QCOMPARE(in.count, 5);
+        QCOMPARE(figureGrid(in.length, in.width).columns, 121); // 5 cm, both edges included
+        const Figures f = figures(in, layOut(in, Method::ByCount));
+        QCOMPARE(*f.wallX, 1.5);
+        QCOMPARE(*f.wallY, 1.0);
+        QVERIFY(f.mapped && !f.aboveNoiseOk && f.maxOk && f.onAxisOk && f.standardHeight);
+        QCOMPARE(f.minAt.y, 6.0); // a far corner, beside the single loudspeaker of the last row
+        const std::string lines = text(in, f, ",");
+        for (const char* expected :
+             {"Минимальный уровень: 74,2 дБ (x = ",
+              "Максимальный уровень: 90,9 дБ (x = 1,50 м, y = 3,00 м)",
+              "Доля площади с уровнем не ниже целевого: 92 %",
+              "п. 4.2): минимум 74,2 дБ при требуемых 85,0 дБ — не выполнено",
+              "мощность громкоговорителей: 5 × 3,0 Вт = 15,0 Вт",
+              "Усилитель не менее (сумма + 20 %): 18,0 Вт"})
+            QVERIFY2(lines.find(expected) != std::string::npos, expected);
+        PlanInputs seated = in;
+        seated.listenHeight = 1.2;
+        QVERIFY(text(seated, figures(seated, {{3, 3}}), ",")
+                    .find("на выбранной высоте прослушивания 1,20 м, а не на 1,5 м") !=
+                std::string::npos);
+    }
+
+    void tooManyToDraw() {
+        const PlanInputs in = room(200, 200, int(kMaxDrawnSpeakers) + 1);
+        const Speakers speakers = layOut(in, Method::ByCount);
+        QCOMPARE(speakers.size(), kMaxDrawnSpeakers + 1);
+        const Grid grid = figureGrid(in.length, in.width);
+        QCOMPARE(grid.rows, 400); // 5 cm would be 4001 points
+        QVERIFY(levelMap(in, speakers, grid).empty());
+        QVERIFY(levelMap(in, {{NAN, 1}, {1, 1}}, grid).empty()); // a drag gone wrong
+        const Figures f = figures(in, speakers);
+        QVERIFY(!f.mapped);
+        const std::string lines = text(in, f, ".");
+        QVERIFY(lines.starts_with("Слишком много громкоговорителей для плана (2001)\n"));
+        QVERIFY(lines.ends_with("Усилитель не менее (сумма + 20 %): 7203.6 Вт\n"));
+    }
+
+    void refusesRecords_data() {
+        QTest::addColumn<RecordField>("field");
+        QTest::addColumn<RecordValue>("value");
+        const auto row = [](const char* name, RecordField field, RecordValue value) {
+            QTest::newRow(name) << field << value;
+        };
+        row("no total level yet", &CalculationRecord::TotalSpl, {});
+        row("noise not a number", &CalculationRecord::RoomNoise, "шум");
+        row("infinite length", &CalculationRecord::RoomLength, INFINITY);
+        row("zero width", &CalculationRecord::RoomWidth, 0.0);
+        row("mounting at the listening plane", &CalculationRecord::MountHeight, 1.5);
+        row("ceiling angle of a half turn", &CalculationRecord::DirCoef, kApproxPi);
+        row("fractional count", &CalculationRecord::SpeakerCount, 2.5);
+        row("room 100 km long", &CalculationRecord::RoomLength, 1e5);
+        row("power rounding to 0 W", &CalculationRecord::SpeakerPower, 0.4);
+    }
+
+    void refusesRecords() {
+        QFETCH(RecordField, field);
+        QFETCH(RecordValue, value);
+        CalculationRecord record = startRecord();
+        QVERIFY(planInputs(record, SpeakerType::Ceiling, ","));
+        record.*field = value;
+        QVERIFY(!planInputs(record, SpeakerType::Ceiling, ","));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlan)
+#include "tst_plan.moc"
