@@ -3,9 +3,9 @@
 #include "ui/artwork.h"
 #include "ui/input_widgets.h"
 #include "ui/layout_table.h"
+#include "ui/table_style.h"
 
 #include <QAction>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
@@ -47,22 +47,11 @@ private:
     QHash<QString, QAction*> actions_;
 };
 
-// One font per code of the table, shared by every control that uses it. The family is settled
-// here once: a font that names a missing family sends every later look-up through the toolkit's
-// fallback search.
+// One font per code of the table, shared by every control that uses it.
 std::array<QFont, kFontCount> tableFonts() {
-    const bool designed = QFontDatabase::hasFamily(BuiltControls::text(kFontFamily));
-    const QString family = BuiltControls::text(designed ? kFontFamily : kFallbackFontFamily);
     std::array<QFont, kFontCount> fonts;
-    for (std::size_t i = 0; i < kFontCount; ++i) {
-        const FontStyle style = fontStyle(static_cast<Font>(i));
-        QFont& font = fonts.at(i);
-        font.setFamily(family);
-        font.setPointSizeF(style.pointSize);
-        font.setBold(style.bold);
-        if (!designed)
-            font.setStretch(kFallbackStretch);
-    }
+    for (std::size_t i = 0; i < kFontCount; ++i)
+        fonts.at(i) = tableFont(static_cast<Font>(i));
     return fonts;
 }
 
@@ -70,23 +59,6 @@ static_assert(static_cast<std::size_t>(Font::F8) + 1 == kFontCount);
 
 const QFont& fontOf(const std::array<QFont, kFontCount>& fonts, Font code) {
     return fonts.at(static_cast<std::size_t>(code));
-}
-
-QColor colourFor(Colour colour, const QPalette& base) {
-    switch (colour) {
-    case Colour::Black:
-        return {0, 0, 0};
-    case Colour::DarkBlue:
-        return {0, 0, 128};
-    case Colour::DarkGreen:
-        return {0, 64, 0};
-    case Colour::Highlight:
-        return base.color(QPalette::Highlight);
-    case Colour::System:
-    case Colour::LightGreyFace:
-        break;
-    }
-    return base.color(QPalette::WindowText);
 }
 
 const QColor kButtonFace(224, 224, 224);
@@ -102,7 +74,7 @@ std::array<QPalette, kColourCount> tablePalettes(const QPalette& base) {
         const auto colour = static_cast<Colour>(i);
         QPalette& palette = palettes.at(i);
         palette = base;
-        palette.setColor(QPalette::WindowText, colourFor(colour, base));
+        palette.setColor(QPalette::WindowText, tableColour(colour));
         if (colour == Colour::LightGreyFace)
             palette.setColor(QPalette::Button, kButtonFace);
     }
@@ -213,31 +185,6 @@ Form1Controls resolve(const BuiltControls& b) {
 }
 
 } // namespace
-
-QPalette lightPalette() {
-    // The toolkit's own light scheme, written out so that no desktop setting can change it.
-    const QColor window(239, 239, 239);
-    const QColor text(Qt::black);
-    const QColor dark = window.darker(150);
-    QPalette palette(text, window, window.lighter(150), dark, window.darker(130), text, Qt::white,
-                     Qt::white, window);
-    palette.setColor(QPalette::Midlight, window.darker(130).lighter(110));
-    palette.setColor(QPalette::Shadow, dark.darker(135));
-    palette.setColor(QPalette::Highlight, QColor(48, 140, 198));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::ToolTipBase, QColor(255, 255, 220));
-    palette.setColor(QPalette::ToolTipText, text);
-    QColor placeholder = text;
-    placeholder.setAlpha(128);
-    palette.setColor(QPalette::PlaceholderText, placeholder);
-    palette.setColor(QPalette::Link, QColor(0, 0, 255));
-    palette.setColor(QPalette::LinkVisited, QColor(255, 0, 255));
-    const QColor disabledText(190, 190, 190);
-    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
-        palette.setColor(QPalette::Disabled, role, disabledText);
-    palette.setColor(QPalette::Disabled, QPalette::Base, window);
-    return palette;
-}
 
 Form1Controls buildWindow(QMainWindow& window) {
     BuiltControls built;

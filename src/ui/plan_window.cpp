@@ -304,6 +304,8 @@ PlanWindow::PlanWindow(Dialogs& dialogs, std::function<std::string()> decimalSep
     setObjectName(QStringLiteral("PlanWindow"));
     setWindowTitle(kWindowTitle);
     setWindowIcon(artwork::windowIcon());
+    // Dark green titles and dark blue labels, as in the main window, need its light colours.
+    setPalette(lightPalette());
     setFont(tableFont(layout::Font::F4));
     buildControls();
     auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);

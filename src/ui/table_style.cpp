@@ -1,6 +1,5 @@
 #include "ui/table_style.h"
 
-#include <QApplication>
 #include <QFontDatabase>
 #include <QPalette>
 
@@ -34,12 +33,37 @@ QColor tableColour(layout::Colour colour) {
     case layout::Colour::DarkGreen:
         return {0, 64, 0};
     case layout::Colour::Highlight:
-        return QApplication::palette().color(QPalette::Highlight);
+        return lightPalette().color(QPalette::Highlight);
     case layout::Colour::System:
     case layout::Colour::LightGreyFace:
         break;
     }
-    return QApplication::palette().color(QPalette::WindowText);
+    return lightPalette().color(QPalette::WindowText);
+}
+
+QPalette lightPalette() {
+    // The toolkit's own light scheme, written out so that no desktop setting can change it.
+    const QColor window(239, 239, 239);
+    const QColor text(Qt::black);
+    const QColor dark = window.darker(150);
+    QPalette palette(text, window, window.lighter(150), dark, window.darker(130), text, Qt::white,
+                     Qt::white, window);
+    palette.setColor(QPalette::Midlight, window.darker(130).lighter(110));
+    palette.setColor(QPalette::Shadow, dark.darker(135));
+    palette.setColor(QPalette::Highlight, QColor(48, 140, 198));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::ToolTipBase, QColor(255, 255, 220));
+    palette.setColor(QPalette::ToolTipText, text);
+    QColor placeholder = text;
+    placeholder.setAlpha(128);
+    palette.setColor(QPalette::PlaceholderText, placeholder);
+    palette.setColor(QPalette::Link, QColor(0, 0, 255));
+    palette.setColor(QPalette::LinkVisited, QColor(255, 0, 255));
+    const QColor disabledText(190, 190, 190);
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, disabledText);
+    palette.setColor(QPalette::Disabled, QPalette::Base, window);
+    return palette;
 }
 
 } // namespace pa

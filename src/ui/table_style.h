@@ -4,12 +4,18 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 
 namespace pa {
 
 // A font of the main window's table, in its family or the substitute where that is missing, so
 // that further windows look like the main one.
 QFont tableFont(layout::Font code);
+// Colours that do not depend on the desktop's. The table fixes caption colours and faces meant
+// for a light window; everything else comes from here, so a dark desktop leaves every text
+// readable.
+QPalette lightPalette();
+
 // The text colour a caption colour of the table stands for.
 QColor tableColour(layout::Colour colour);
 
