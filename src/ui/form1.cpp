@@ -7,6 +7,7 @@
 #include "ui/help_about.h"
 #include "ui/input_widgets.h"
 #include "ui/layout_engine.h"
+#include "ui/plan_window.h"
 #include "ui/report_command.h"
 
 #include <QButtonGroup>
@@ -185,6 +186,7 @@ void Form1::connectBehaviour() {
     connect(ui_.Command1, &QPushButton::clicked, this, &Form1::calculate);
     connect(ui_.Command2, &QPushButton::clicked, this, &Form1::showAttenuation);
     connect(ui_.Mppech, &QAction::triggered, this, &Form1::printReport);
+    connect(ui_.Mplan, &QAction::triggered, this, &Form1::showPlan);
     connect(ui_.Mspr, &QAction::triggered, this, &Form1::showHelp);
     connect(ui_.Mopr, &QAction::triggered, this, &Form1::showAbout);
 }
@@ -330,6 +332,12 @@ void Form1::calculate() {
     }
     for (std::size_t i = 0; i < kCoverageResults.size(); ++i)
         (ui_.*kCoverageResults.at(i))->setText(QString::fromStdString(outcome.results[i]));
+    planInputs_ = plan::planInputs(record_, selectedType(), decimalSeparator());
+    planStale_ = !planInputs_;
+    if (plan_ && planInputs_)
+        plan_->showCalculation(*planInputs_);
+    else if (plan_)
+        plan_->markStale();
 }
 
 void Form1::showAttenuation() {
@@ -355,6 +363,20 @@ void Form1::printReport() {
                      QString::fromStdString(decimalSeparator()));
 }
 
+void Form1::showPlan() {
+    if (!plan_) {
+        plan_ = new PlanWindow(
+            dialogs_, [this] { return decimalSeparator(); }, this);
+        if (planInputs_)
+            plan_->showCalculation(*planInputs_);
+        if (planStale_)
+            plan_->markStale();
+    }
+    plan_->show();
+    plan_->raise();
+    plan_->activateWindow();
+}
+
 void Form1::showHelp() {
     dialogs_.information(kHelpTitle, helpText());
     record_.MsgAnswer = 1.0;
@@ -378,6 +400,9 @@ void Form1::setUserEntry(QLineEdit* edit, bool userEntry) {
 void Form1::emptyCoverageResults() {
     for (ResultLabel* C::*result : kCoverageResults)
         (ui_.*result)->clear();
+    planStale_ = true;
+    if (plan_)
+        plan_->markStale();
 }
 
 void Form1::emptyAllResults() {

@@ -5,6 +5,7 @@
 #include "core/speaker_type.h"
 #include "data/catalogue.h"
 #include "data/presets.h"
+#include "plan/plan.h"
 #include "ui/dialogs.h"
 #include "ui/form1_controls.h"
 
@@ -12,10 +13,15 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 #include <string>
 
 class QButtonGroup;
 class QTimer;
+
+namespace pa {
+class PlanWindow;
+}
 
 namespace pa {
 
@@ -49,6 +55,7 @@ private:
     void showAttenuation();
     void showRoomArea();
     void printReport();
+    void showPlan();
     void showHelp();
     void showAbout();
 
@@ -66,6 +73,12 @@ private:
     std::array<int, kRoomPresets.size()> noisePreset_{};
     QButtonGroup* gradation_ = nullptr;
     QTimer* areaTimer_ = nullptr;
+
+    // The plan is built on first use only; it follows the last successful calculation, greyed
+    // once its results are emptied.
+    PlanWindow* plan_ = nullptr;
+    std::optional<plan::PlanInputs> planInputs_;
+    bool planStale_ = false;
 };
 
 } // namespace pa

@@ -41,6 +41,7 @@ struct Form1Controls {
     EnterPushButton* Command1;
     EnterPushButton* Command2;
     QAction* Mppech;
+    QAction* Mplan;
     QAction* Mspr;
     QAction* Mopr;
 };

@@ -179,6 +179,7 @@ Form1Controls resolve(const BuiltControls& b) {
     c.Command1 = b.get<EnterPushButton>("Command1");
     c.Command2 = b.get<EnterPushButton>("Command2");
     c.Mppech = b.action("Mppech");
+    c.Mplan = b.action("Mplan");
     c.Mspr = b.action("Mspr");
     c.Mopr = b.action("Mopr");
     return c;

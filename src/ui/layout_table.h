@@ -202,8 +202,9 @@ struct MenuItem {
     std::string_view caption;
 };
 
-inline constexpr std::array<MenuItem, 3> kMenu{{
+inline constexpr std::array<MenuItem, 4> kMenu{{
     {"Mppech", "&Печать в файл"},
+    {"Mplan", "Пла&н помещения"},
     {"Mspr", "Краткая &справка"},
     {"Mopr", "&О программе"},
 }};

@@ -3,8 +3,10 @@
 #include "ui/plan_window.h"
 #include "ui_test_support.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QTextEdit>
 
 #include <memory>
@@ -52,6 +54,46 @@ struct PlanUnderTest {
 class TstPlanWindow : public QObject {
     Q_OBJECT
 private slots:
+    // The plan opened from the main window's menu follows its calculations and never runs one.
+    void followsMainWindow() {
+        WindowUnderTest w;
+        const CalculationRecord before = w.window->record();
+        w.window->findChild<QAction*>(QStringLiteral("Mplan"))->trigger();
+        auto* plan = w.window->findChild<PlanWindow*>();
+        QVERIFY(plan && plan->isVisible());
+        QCOMPARE(w.window->record(), before);
+        QVERIFY(!plan->scene());
+
+        QTest::mouseClick(w.get<QPushButton>("Command1"), Qt::LeftButton);
+        QVERIFY(plan->scene());
+        QCOMPARE(plan->scene()->speakers.size(), std::size_t{5});
+        QVERIFY(!plan->scene()->stale);
+
+        w.pick("CmbUPS", 0);
+        QVERIFY(plan->scene()->stale);
+        QCOMPARE(plan->findChild<QLabel*>("LblPlanState")->text(),
+                 QStringLiteral("Исходные данные изменились — нажмите «РАСЧИТАТЬ»"));
+
+        w.edit("TxtL")->setText(QStringLiteral("12"));
+        QTest::mouseClick(w.get<QPushButton>("Command1"), Qt::LeftButton);
+        QVERIFY(!plan->scene()->stale);
+        QCOMPARE(plan->scene()->inputs.length, 12.0);
+
+        // A second click raises the same window.
+        w.window->findChild<QAction*>(QStringLiteral("Mplan"))->trigger();
+        QCOMPARE(w.window->findChildren<PlanWindow*>().size(), 1);
+    }
+
+    // Opened only after the results went stale: the last plan, greyed.
+    void openedLateShowsStalePlan() {
+        WindowUnderTest w;
+        QTest::mouseClick(w.get<QPushButton>("Command1"), Qt::LeftButton);
+        w.option("Opt_1_2")->click();
+        w.window->findChild<QAction*>(QStringLiteral("Mplan"))->trigger();
+        auto* plan = w.window->findChild<PlanWindow*>();
+        QVERIFY(plan->scene() && plan->scene()->stale);
+    }
+
     void beforeCalculation() {
         PlanUnderTest t;
         QCOMPARE(t.state(), QStringLiteral("Нажмите «РАСЧИТАТЬ», чтобы построить план"));
