@@ -33,10 +33,9 @@ void applyListenHeight(CalculationRecord& record, std::string_view itemText) {
 }
 
 void applyStartValues(CalculationRecord& record) {
-    record.DirCoef = typeDefaults(SpeakerType::Ceiling).dirCoef;
-    record.DirAngle = "90";
-    record.OverlapLevel = 10.0;
-    record.ListenHeight = 150.0;
+    applyTypeDefault(record, SpeakerType::Ceiling);
+    applyOverlapLevel(record, kStartOverlap);
+    applyListenHeight(record, kStartListenHeight);
 }
 
 } // namespace pa

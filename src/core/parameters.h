@@ -23,6 +23,11 @@ void applyTypeDefault(CalculationRecord& record, SpeakerType type);
 void applyOverlapLevel(CalculationRecord& record, std::string_view itemText);
 void applyListenHeight(CalculationRecord& record, std::string_view itemText);
 
+// The overlap level and listening height the lists show at start; the directivity starts at the
+// ceiling type's default.
+inline constexpr std::string_view kStartOverlap = "10";
+inline constexpr std::string_view kStartListenHeight = "150";
+
 // The record as the window leaves it before it is first shown.
 void applyStartValues(CalculationRecord& record);
 

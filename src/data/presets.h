@@ -20,8 +20,5 @@ extern const std::array<std::string_view, 8> kOverlapItems;
 extern const std::array<std::string_view, 8> kListenHeightItems;
 inline constexpr std::string_view kStartModel = "TD-13";
 inline constexpr std::string_view kStartRoom = "АВТОСТОЯНКА";
-inline constexpr std::string_view kStartDirectivity = "90";
-inline constexpr std::string_view kStartOverlap = "10";
-inline constexpr std::string_view kStartListenHeight = "150";
 
 } // namespace pa

@@ -229,7 +229,7 @@ void Form1::startUp() {
     for (const CatalogueEntry& entry : kCatalogue)
         models.append(qs(entry.code));
     fill(ui_.CmbD, models, kStartModel);
-    fill(ui_.CmbDn, itemTexts(kDirectivityItems), kStartDirectivity);
+    fill(ui_.CmbDn, itemTexts(kDirectivityItems), typeDefaults(startModel.type).angleText);
     fill(ui_.CmbUPS, itemTexts(kOverlapItems), kStartOverlap);
     fill(ui_.CmbVP, itemTexts(kListenHeightItems), kStartListenHeight);
     for (PickComboBox* C::*list : kParameterLists)
