@@ -251,6 +251,15 @@ private slots:
         QVERIFY(lines.ends_with("Усилитель не менее (сумма + 20 %): 7203.6 Вт\n"));
     }
 
+    void acceptsWallRangeProjectedToZero() {
+        CalculationRecord record;
+        applyStartValues(record);
+        applyTypeDefault(record, SpeakerType::Wall);
+        QVERIFY(!calculateCoverage({"3", "90", "70", "7.5", "6", "6", 1, false}, record, ",").stop);
+        QCOMPARE(record.EffRange.number(), 0.0);
+        QVERIFY(planInputs(record, SpeakerType::Wall, ","));
+    }
+
     void refusesRecords_data() {
         QTest::addColumn<RecordField>("field");
         QTest::addColumn<RecordValue>("value");
