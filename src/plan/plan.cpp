@@ -255,11 +255,13 @@ std::optional<PlanInputs> planInputs(const CalculationRecord& record, SpeakerTyp
     in.speakerWatts = roundHalfEven(*factor * *power);
 
     const double maxAngle = type == SpeakerType::Ceiling ? kApproxPi : kApproxFullTurn;
+    // The range may be 0: a wall loudspeaker whose range just reaches the listening plane
+    // projects to 0 m, and the calculation accepts it.
     const bool sane =
         in.length > 0 && in.length <= kMaxRoomSide && in.width > 0 && in.width <= kMaxRoomSide &&
         in.listenHeight >= 0 && in.mountHeight > in.listenHeight &&
         in.mountHeight <= kMaxRoomSide && in.dirCoef > 0 && in.dirCoef < maxAngle &&
-        in.effRange > 0 && *count >= 1 && *count <= kMaxLaidOut && *count == std::floor(*count) &&
+        in.effRange >= 0 && *count >= 1 && *count <= kMaxLaidOut && *count == std::floor(*count) &&
         std::abs(in.totalSpl) <= kMaxAbsLevel && std::abs(in.roomNoise) <= kMaxAbsLevel &&
         std::abs(in.overlap) <= kMaxAbsLevel && in.speakerWatts >= 1 &&
         in.speakerWatts <= kMaxLaidOut * kMaxLaidOut;
