@@ -133,9 +133,10 @@ void stepsAndWalls(const PlanInputs& in, const std::vector<Speaker>& speakers, F
     }
 }
 
-void levels(const PlanInputs& in, const std::vector<Speaker>& speakers, Figures& f) {
+void levels(const PlanInputs& in, const std::vector<Speaker>& speakers, Figures& f,
+            std::vector<float>& map) {
     const Grid grid = figureGrid(in.length, in.width);
-    const std::vector<float> map = levelMap(in, speakers, grid);
+    map = levelMap(in, speakers, grid);
     if (map.empty())
         return;
     f.mapped = true;
@@ -331,6 +332,13 @@ Grid figureGrid(double length, double width) {
 }
 
 Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers) {
+    std::vector<float> map;
+    return figures(in, speakers, map);
+}
+
+Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers,
+                std::vector<float>& map) {
+    map.clear();
     Figures f;
     f.count = speakers.size();
     f.calculatedCount = in.count;
@@ -342,7 +350,7 @@ Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers) {
     f.amplifierWatts = f.totalWatts * kAmplifierReserve;
     stepsAndWalls(in, speakers, f);
     if (!speakers.empty() && speakers.size() <= kMaxDrawnSpeakers)
-        levels(in, speakers, f);
+        levels(in, speakers, f, map);
     return f;
 }
 

@@ -128,6 +128,10 @@ struct Figures {
 };
 
 Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers);
+// The same, handing back the level map on figureGrid that the figures come from (empty where
+// there is none), so that a picture of it costs no second map.
+Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers,
+                std::vector<float>& map);
 
 // The figures as the lines the plan shows and the sheet prints (Russian, the locale's
 // decimal separator): levels to 0.1 dB, shares in whole per cent, lengths to 0.01 m, powers to

@@ -651,11 +651,9 @@ PlanScene makeScene(const plan::PlanInputs& in, std::vector<plan::Speaker> speak
     PlanScene scene;
     scene.inputs = in;
     scene.speakers = std::move(speakers);
-    scene.figures = plan::figures(in, scene.speakers);
-    if (!scene.speakers.empty() && scene.speakers.size() <= plan::kMaxDrawnSpeakers) {
+    scene.figures = plan::figures(in, scene.speakers, scene.levels);
+    if (!scene.levels.empty())
         scene.grid = plan::figureGrid(in.length, in.width);
-        scene.levels = plan::levelMap(in, scene.speakers, scene.grid);
-    }
     return scene;
 }
 
