@@ -1,7 +1,9 @@
 #include "ui/dialogs.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 
 namespace pa {
 
@@ -41,6 +43,16 @@ Dialogs::Answer MessageBoxDialogs::question(const QString& title, const QString&
     default:
         return Answer::Cancel;
     }
+}
+
+QString MessageBoxDialogs::saveFileName(const QString& title, const QString& folder,
+                                        const QString& filters, QString* selectedFilter) {
+    return QFileDialog::getSaveFileName(owner(parent_), title, folder, filters, selectedFilter);
+}
+
+bool MessageBoxDialogs::choosePrinter(QPrinter& printer) {
+    QPrintDialog dialog(&printer, owner(parent_));
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace pa

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QList>
+#include <QPrinter>
 #include <QRadioButton>
 #include <QTest>
 
@@ -31,6 +32,25 @@ public:
         shown.append({title, text, true});
         return answers.isEmpty() ? Answer::Cancel : answers.takeFirst();
     }
+    // Answers with the next scripted path and filter; cancels when none is left.
+    QString saveFileName(const QString&, const QString& folder, const QString&,
+                         QString* selectedFilter) override {
+        saveFolders.append(folder);
+        if (saves.isEmpty())
+            return {};
+        const auto [path, filter] = saves.takeFirst();
+        if (!filter.isEmpty())
+            *selectedFilter = filter;
+        return path;
+    }
+    // Prints into a PDF file when one is scripted, cancels otherwise.
+    bool choosePrinter(QPrinter& printer) override {
+        if (printFile.isEmpty())
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printFile);
+        return true;
+    }
 
     // Every box of one kind, as "title|text".
     QStringList questions() const { return shownAs(true); }
@@ -38,6 +58,9 @@ public:
 
     QList<Shown> shown;
     QList<Answer> answers;
+    QList<std::pair<QString, QString>> saves; // path and filter the save dialog returns
+    QStringList saveFolders;                  // the folder each save dialog opened in
+    QString printFile;
 
 private:
     QStringList shownAs(bool questions) const {

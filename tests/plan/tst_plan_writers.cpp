@@ -1,0 +1,103 @@
+#include "core/coverage.h"
+#include "core/parameters.h"
+#include "plan/dxf.h"
+#include "plan/positions_csv.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace pa;
+using namespace pa::plan;
+
+namespace {
+
+PlanInputs startInputs() {
+    CalculationRecord record;
+    applyStartValues(record);
+    calculateCoverage({"3", "90", "70", "3", "6", "6", 1, true}, record, ".");
+    return planInputs(record, SpeakerType::Ceiling, ".").value();
+}
+
+} // namespace
+
+class TestPlanWriters : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Every row is read back by an independent DXF reader and by a plain CSV split.
+    void readBack_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("method");
+        QTest::addColumn<QString>("separator");
+
+        QTest::newRow("ceiling start example, comma")
+            << int(SpeakerType::Ceiling) << int(Method::ByCount) << ",";
+        QTest::newRow("ceiling edge to centre, point")
+            << int(SpeakerType::Ceiling) << int(Method::EdgeToCentre) << ".";
+        QTest::newRow("wall staggered on both walls")
+            << int(SpeakerType::Wall) << int(Method::ByCount) << ",";
+        QTest::newRow("horn on one wall") << int(SpeakerType::Horn) << int(Method::OneWall) << ".";
+    }
+    void readBack() {
+        QFETCH(int, type);
+        QFETCH(int, method);
+        QFETCH(QString, separator);
+        PlanInputs in = startInputs();
+        in.type = SpeakerType(type);
+        if (in.type != SpeakerType::Ceiling) {
+            in.length = 14.5;
+            in.effRange = 4.2;
+            in.count = 5;
+        }
+        const std::vector<Speaker> speakers = layOut(in, Method(method));
+        QVERIFY(speakers.size() > 1);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("plan.dxf"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const std::string dxf = planDxf(in, speakers);
+        file.write(dxf.data(), qint64(dxf.size()));
+        file.close();
+        QStringList arguments{QFINDTESTDATA("dxf_check.py"), path,
+                              in.type == SpeakerType::Ceiling ? "circle" : "sector"};
+        for (const Speaker& s : speakers)
+            arguments.append(QString::number(s.x, 'g', 17) + ',' + QString::number(s.y, 'g', 17));
+        QProcess reader;
+        reader.setProcessChannelMode(QProcess::MergedChannels);
+        reader.start(QStringLiteral("/usr/bin/python3"), arguments);
+        const bool ran = reader.waitForFinished();
+        const QString said = QString::fromUtf8(reader.readAll()).trimmed();
+        if (!ran || said.contains(QStringLiteral("No module named 'ezdxf'")))
+            QSKIP("Debian's python3 with ezdxf is not installed");
+        QCOMPARE(said, QStringLiteral("ok"));
+
+        const std::string csv = positionsCsv(speakers, separator.toStdString());
+        QVERIFY(csv.starts_with("\xEF\xBB\xBF"));
+        QStringList lines = QString::fromUtf8(csv.substr(3)).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.takeLast(), QString());
+        QCOMPARE(lines.takeFirst(), QStringLiteral("№;X, м;Y, м;Стена"));
+        QCOMPARE(lines.size(), qsizetype(speakers.size()));
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const QStringList fields = lines[i].split(';');
+            const Speaker& s = speakers[std::size_t(i)];
+            QCOMPARE(fields.size(), 4);
+            QCOMPARE(fields[0], QString::number(i + 1));
+            for (const auto& [text, value] :
+                 {std::pair{fields[1], s.x}, std::pair{fields[2], s.y}}) {
+                QVERIFY2(text.contains(separator) && !text.startsWith('-'), qPrintable(text));
+                QVERIFY(std::abs(QString(text).replace(separator, ".").toDouble() - value) <=
+                        0.005);
+            }
+            const QString wall = s.wall == Wall::None   ? QString()
+                                 : s.wall == Wall::Near ? QStringLiteral("ближняя")
+                                                        : QStringLiteral("дальняя");
+            QCOMPARE(fields[3], wall);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlanWriters)
+#include "tst_plan_writers.moc"
