@@ -1,0 +1,611 @@
+#include "ui/plan_painter.h"
+
+#include "core/geometry.h"
+#include "ui/table_style.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+#include <QLocale>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <QLinearGradient>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <numeric>
+#include <optional>
+
+namespace pa {
+
+namespace {
+
+// The main window's small captions.
+QFont planFont() {
+    return tableFont(layout::Font::F1);
+}
+
+QString decimal(double value, int decimals) {
+    return QString::number(value, 'f', decimals)
+        .replace(QLatin1Char('.'), QLocale().decimalPoint());
+}
+
+QString metres(double value) {
+    return decimal(value, 2) + QStringLiteral(" м");
+}
+
+const QColor kWall(0, 0, 0);
+const QColor kContour(215, 25, 28);
+const QColor kSelection(255, 140, 0);
+const QColor kEmptyFloor(238, 238, 238);
+const QColor kAxisText = tableColour(layout::Colour::DarkBlue);
+
+// Parts of the legend, beside the colour bar.
+const QString kLegendTitle = QStringLiteral("Уровень, дБ");
+const QString kKeySpeaker = QStringLiteral("громкоговоритель");
+const QString kKeyCoverage = QStringLiteral("зона покрытия");
+const QString kKeyWorst = QStringLiteral("худшая точка");
+constexpr int kKeyLines = 4;
+
+// A sequential palette that reads evenly from dark to light and stays readable in grey: the
+// quiet floor dark, the loud floor light.
+QColor paletteAt(double t) {
+    static constexpr std::array<std::array<int, 3>, 5> kStops{{
+        {68, 1, 84},
+        {59, 82, 139},
+        {33, 145, 140},
+        {94, 201, 98},
+        {253, 231, 37},
+    }};
+    t = std::clamp(t, 0.0, 1.0) * (kStops.size() - 1);
+    const auto i = std::min(static_cast<std::size_t>(t), kStops.size() - 2);
+    const double f = t - static_cast<double>(i);
+    auto mix = [&](std::size_t c) {
+        return static_cast<int>(
+            std::lround(kStops.at(i).at(c) * (1 - f) + kStops.at(i + 1).at(c) * f));
+    };
+    return {mix(0), mix(1), mix(2)};
+}
+
+// The colour bar's range: whole decibels around the map's levels.
+struct LevelRange {
+    double low = 0;
+    double high = 1;
+    double at(double level) const { return (level - low) / (high - low); }
+};
+
+std::optional<LevelRange> rangeOf(const std::vector<float>& levels) {
+    if (levels.empty())
+        return std::nullopt;
+    const auto [lo, hi] = std::minmax_element(levels.begin(), levels.end());
+    LevelRange range{std::floor(*lo), std::ceil(*hi)};
+    if (!std::isfinite(range.low) || !std::isfinite(range.high))
+        return std::nullopt;
+    if (range.high - range.low < 1)
+        range.high = range.low + 1;
+    return range;
+}
+
+// Where the parts of the picture go for a target, in the device's units; unit is one line of
+// the plan's text.
+struct Frame {
+    QRectF room;
+    double ppm = 1;
+    QRectF legend;
+    double unit = 1;
+    double legendWidth = 0;
+};
+
+double safeSide(double metres) {
+    return std::isfinite(metres) && metres > 0 ? metres : 1;
+}
+
+Frame frameFor(const QRectF& target, const PlanScene& scene, const QFontMetricsF& fm) {
+    Frame f;
+    f.unit = fm.height();
+    const double u = f.unit;
+    const double length = safeSide(scene.inputs.length);
+    const double width = safeSide(scene.inputs.width);
+    const double left = fm.horizontalAdvance(QString::number(std::ceil(width))) + 0.8 * u;
+    const double top = 1.4 * u;
+    const double bottom = 1.6 * u;
+    const double gap = 1.2 * u;
+    double text = fm.horizontalAdvance(kLegendTitle);
+    for (const QString& key : {kKeySpeaker, kKeyCoverage, kKeyWorst})
+        text = std::max(text, 2 * u + fm.horizontalAdvance(key));
+    f.legendWidth = text + 0.5 * u;
+    const double availW = std::max(target.width() - left - gap - f.legendWidth - 0.5 * u, 1.0);
+    const double availH = std::max(target.height() - top - bottom, 1.0);
+    f.ppm = std::min(availW / length, availH / width);
+    const QSizeF room(length * f.ppm, width * f.ppm);
+    const double block = left + room.width() + gap + f.legendWidth;
+    const double x0 = target.left() + std::max((target.width() - block) / 2, 0.0) + left;
+    f.room = QRectF(QPointF(x0, target.top() + top + (availH - room.height()) / 2), room);
+    f.legend = QRectF(f.room.right() + gap, target.top() + top, f.legendWidth, availH);
+    return f;
+}
+
+PlanMapping mappingOf(const Frame& f) {
+    return {f.room.bottomLeft(), f.ppm};
+}
+
+// Text with a light halo, readable over any colour of the map.
+void haloText(QPainter& p, const QRectF& box, int flags, const QString& text) {
+    QPainterPath path;
+    const QFontMetricsF fm(p.font(), p.device());
+    const QRectF bounds = fm.boundingRect(box, flags, text);
+    path.addText(QPointF(bounds.left(), bounds.top() + fm.ascent()), p.font(), text);
+    p.save();
+    p.setPen(QPen(QColor(255, 255, 255, 220), fm.height() * 0.2, Qt::SolidLine, Qt::RoundCap,
+                  Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(path);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0));
+    p.drawPath(path);
+    p.restore();
+}
+
+QImage levelImage(const PlanScene& scene, const LevelRange& range) {
+    const int columns = scene.grid.columns;
+    const int rows = scene.grid.rows;
+    std::array<QRgb, 256> lut{};
+    for (std::size_t i = 0; i < lut.size(); ++i)
+        lut.at(i) = paletteAt(static_cast<double>(i) / 255.0).rgb();
+    QImage image(columns, rows, QImage::Format_RGB32);
+    for (int r = 0; r < rows; ++r) {
+        // Image rows run downward, the room's y upward.
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(rows - 1 - r));
+        for (int c = 0; c < columns; ++c) {
+            const double t = range.at(scene.levels[static_cast<std::size_t>(r) * columns + c]);
+            line[c] = lut.at(static_cast<std::size_t>(std::lround(std::clamp(t, 0.0, 1.0) * 255)));
+        }
+    }
+    return scene.stale ? image.convertToFormat(QImage::Format_Grayscale8) : image;
+}
+
+// The level map, scaled smoothly so that each grid point's colour sits on that point.
+void drawMap(QPainter& p, const Frame& f, const PlanScene& scene, const LevelRange& range) {
+    const QImage image = levelImage(scene, range);
+    const QRectF source = scene.grid.columns > 1 && scene.grid.rows > 1
+                              ? QRectF(0.5, 0.5, scene.grid.columns - 1, scene.grid.rows - 1)
+                              : QRectF(image.rect());
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(f.room, image, source);
+    p.restore();
+}
+
+// Metres between grid lines: a whole number of metres, lines at least two text lines apart.
+double gridStep(double ppm, double unit) {
+    for (const double step : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0, 100.0, 200.0, 500.0})
+        if (step * ppm >= 1.5 * unit)
+            return step;
+    return 1000.0;
+}
+
+void drawGridAndAxes(QPainter& p, const Frame& f, const PlanScene& scene) {
+    const PlanMapping m = mappingOf(f);
+    const double length = safeSide(scene.inputs.length);
+    const double width = safeSide(scene.inputs.width);
+    const double step = gridStep(f.ppm, f.unit);
+    const QFontMetricsF fm(p.font(), p.device());
+    p.save();
+    p.setPen(QPen(QColor(255, 255, 255, scene.levels.empty() ? 255 : 90), f.unit * 0.06));
+    for (double x = step; x < length - 1e-9; x += step)
+        p.drawLine(m.toScreen(x, 0), m.toScreen(x, width));
+    for (double y = step; y < width - 1e-9; y += step)
+        p.drawLine(m.toScreen(0, y), m.toScreen(length, y));
+    if (scene.levels.empty()) {
+        p.setPen(QPen(QColor(200, 200, 200), f.unit * 0.06));
+        for (double x = step; x < length - 1e-9; x += step)
+            p.drawLine(m.toScreen(x, 0), m.toScreen(x, width));
+        for (double y = step; y < width - 1e-9; y += step)
+            p.drawLine(m.toScreen(0, y), m.toScreen(length, y));
+    }
+
+    p.setPen(QPen(kAxisText, f.unit * 0.06));
+    const double tick = f.unit * 0.3;
+    const QString xTitle = QStringLiteral("x, м");
+    const double xTitleLeft = f.room.right() - fm.horizontalAdvance(xTitle);
+    p.drawText(QRectF(xTitleLeft, f.room.bottom() + tick, fm.horizontalAdvance(xTitle), f.unit),
+               Qt::AlignLeft | Qt::AlignTop, xTitle);
+    double lastRight = -1e9;
+    for (double x = 0; x <= length + 1e-9; x += step) {
+        const QPointF at = m.toScreen(x, 0);
+        p.drawLine(at, at + QPointF(0, tick));
+        const QString label = QString::number(x);
+        const double w = fm.horizontalAdvance(label);
+        const double lo = at.x() - w / 2;
+        if (lo > lastRight + 0.4 * f.unit && lo + w < xTitleLeft - 0.4 * f.unit) {
+            p.drawText(QRectF(lo, at.y() + tick, w, f.unit), Qt::AlignCenter, label);
+            lastRight = lo + w;
+        }
+    }
+    double lastTop = 1e9;
+    for (double y = 0; y <= width + 1e-9; y += step) {
+        const QPointF at = m.toScreen(0, y);
+        p.drawLine(at, at - QPointF(tick, 0));
+        const double top = at.y() - f.unit / 2;
+        if (top + f.unit < lastTop - 0.1 * f.unit) {
+            p.drawText(QRectF(at.x() - tick - f.unit * 4, top, f.unit * 4 - 0.15 * f.unit, f.unit),
+                       Qt::AlignRight | Qt::AlignVCenter, QString::number(y));
+            lastTop = top;
+        }
+    }
+    p.drawText(
+        QRectF(f.room.left() - f.unit * 4, f.room.top() - 1.3 * f.unit, f.unit * 4 + tick, f.unit),
+        Qt::AlignRight | Qt::AlignBottom, QStringLiteral("y, м"));
+    p.restore();
+}
+
+// Each loudspeaker's coverage as the calculation sees it: a circle for the ceiling, a sector
+// aimed across the room for the walls.
+void drawCoverage(QPainter& p, const Frame& f, const PlanScene& scene) {
+    const PlanMapping m = mappingOf(f);
+    const plan::PlanInputs& in = scene.inputs;
+    QPainterPath path;
+    if (in.type == SpeakerType::Ceiling) {
+        const double r = plan::coverageRadius(in) * f.ppm;
+        for (const plan::Speaker& s : scene.speakers)
+            path.addEllipse(m.toScreen(s.x, s.y), r, r);
+    } else {
+        const double r = in.effRange * f.ppm;
+        const double half = in.dirCoef * 90.0 / kApproxPi; // degrees either side of the axis
+        for (const plan::Speaker& s : scene.speakers) {
+            const QPointF c = m.toScreen(s.x, s.y);
+            const double axis = s.wall == plan::Wall::Far ? -90.0 : 90.0; // counter-clockwise
+            path.moveTo(c);
+            path.arcTo(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), axis - half, 2 * half);
+            path.closeSubpath();
+        }
+    }
+    p.save();
+    p.setClipRect(f.room);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(255, 255, 255, 170), f.unit * 0.07));
+    p.drawPath(path);
+    p.restore();
+}
+
+// The line where the level crosses the target, by marching squares over the map's grid.
+QPainterPath targetContour(const PlanScene& scene, const PlanMapping& m) {
+    QPainterPath path;
+    const plan::Grid& g = scene.grid;
+    const double t = scene.figures.target;
+    auto level = [&](int c, int r) {
+        return static_cast<double>(scene.levels[static_cast<std::size_t>(r) * g.columns + c]);
+    };
+    for (int r = 0; r + 1 < g.rows; ++r) {
+        for (int c = 0; c + 1 < g.columns; ++c) {
+            // Corners counter-clockwise from (c, r); edge k joins corner k and k + 1.
+            const std::array<double, 4> v{level(c, r), level(c + 1, r), level(c + 1, r + 1),
+                                          level(c, r + 1)};
+            const std::array<QPointF, 4> at{QPointF(g.x(c), g.y(r)), QPointF(g.x(c + 1), g.y(r)),
+                                            QPointF(g.x(c + 1), g.y(r + 1)),
+                                            QPointF(g.x(c), g.y(r + 1))};
+            int corners = 0;
+            for (std::size_t k = 0; k < 4; ++k)
+                if (v.at(k) >= t)
+                    corners |= 1 << k;
+            if (corners == 0 || corners == 15)
+                continue;
+            auto cross = [&](std::size_t k) {
+                const std::size_t n = (k + 1) % 4;
+                const double s = (t - v.at(k)) / (v.at(n) - v.at(k));
+                const QPointF p = at.at(k) + (at.at(n) - at.at(k)) * s;
+                return m.toScreen(p.x(), p.y());
+            };
+            auto segment = [&](std::size_t a, std::size_t b) {
+                path.moveTo(cross(a));
+                path.lineTo(cross(b));
+            };
+            // A corner alone on its side is cut off by the two edges that meet there.
+            auto isolate = [&](std::size_t k) { segment((k + 3) % 4, k); };
+            const bool centreAbove = (v[0] + v[1] + v[2] + v[3]) / 4 >= t;
+            switch (corners) {
+            case 5:
+                isolate(centreAbove ? 1 : 0);
+                isolate(centreAbove ? 3 : 2);
+                break;
+            case 10:
+                isolate(centreAbove ? 0 : 1);
+                isolate(centreAbove ? 2 : 3);
+                break;
+            default: {
+                const int above = std::popcount(static_cast<unsigned>(corners));
+                if (above == 2) {
+                    // Two neighbouring corners: the line crosses the two other edges.
+                    for (std::size_t k = 0; k < 4; ++k)
+                        if (((corners >> k) & 1) && ((corners >> ((k + 1) % 4)) & 1))
+                            segment((k + 1) % 4, (k + 3) % 4);
+                } else {
+                    for (std::size_t k = 0; k < 4; ++k)
+                        if (((corners >> k) & 1) == (above == 1 ? 1 : 0))
+                            isolate(k);
+                }
+            }
+            }
+        }
+    }
+    return path;
+}
+
+void drawWorstPoint(QPainter& p, const Frame& f, const PlanScene& scene) {
+    const PlanMapping m = mappingOf(f);
+    const QPointF c = m.toScreen(scene.figures.minAt.x, scene.figures.minAt.y);
+    const double r = 0.4 * f.unit;
+    p.save();
+    p.setPen(QPen(QColor(255, 255, 255), f.unit * 0.25, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(c + QPointF(-r, -r), c + QPointF(r, r));
+    p.drawLine(c + QPointF(-r, r), c + QPointF(r, -r));
+    p.setPen(QPen(kContour, f.unit * 0.12, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(c + QPointF(-r, -r), c + QPointF(r, r));
+    p.drawLine(c + QPointF(-r, r), c + QPointF(r, -r));
+    const QString text = decimal(scene.figures.minLevel, 1) + QStringLiteral(" дБ");
+    const QFontMetricsF fm(p.font(), p.device());
+    const double w = fm.horizontalAdvance(text);
+    // Beside the mark, on the side that stays inside the room.
+    const double x = c.x() + r + w + 0.3 * f.unit <= f.room.right() ? c.x() + r + 0.2 * f.unit
+                                                                    : c.x() - r - 0.2 * f.unit - w;
+    const double y = c.y() - f.unit - 0.1 * f.unit >= f.room.top() ? c.y() - f.unit : c.y();
+    haloText(p, QRectF(x, y, w, f.unit), Qt::AlignLeft | Qt::AlignVCenter, text);
+    p.restore();
+}
+
+// Two neighbours of one row (same y) or one column (same x), the lowest row or the leftmost
+// column, as indices; nothing when no two loudspeakers share a line.
+std::optional<std::pair<std::size_t, std::size_t>> neighbours(const std::vector<plan::Speaker>& s,
+                                                              bool alongX) {
+    auto along = [alongX](const plan::Speaker& a) { return alongX ? a.x : a.y; };
+    auto across = [alongX](const plan::Speaker& a) { return alongX ? a.y : a.x; };
+    auto line = [&](const plan::Speaker& a) { return std::llround(across(a) * 1000); };
+    std::vector<std::size_t> order(s.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return std::pair(line(s[a]), along(s[a])) < std::pair(line(s[b]), along(s[b]));
+    });
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        const plan::Speaker& a = s[order[i - 1]];
+        const plan::Speaker& b = s[order[i]];
+        if (line(a) == line(b) && along(b) - along(a) > 1e-3)
+            return std::pair(order[i - 1], order[i]);
+    }
+    return std::nullopt;
+}
+
+// A dimension line between two loudspeakers of a row or a column, set off toward the middle
+// of the room so that it clears the symbols.
+void drawDimension(QPainter& p, const Frame& f, QPointF a, QPointF b, double distance) {
+    const bool horizontal = std::abs(a.y() - b.y()) < std::abs(a.x() - b.x());
+    const QPointF centre = f.room.center();
+    const double offset = 1.3 * f.unit;
+    const QPointF shift = horizontal ? QPointF(0, a.y() > centre.y() ? -offset : offset)
+                                     : QPointF(a.x() < centre.x() ? offset : -offset, 0);
+    const QLineF line(a + shift, b + shift);
+    const QPointF tick = horizontal ? QPointF(0, 0.3 * f.unit) : QPointF(0.3 * f.unit, 0);
+    auto strokes = [&] {
+        p.drawLine(line);
+        p.drawLine(line.p1() - tick, line.p1() + tick);
+        p.drawLine(line.p2() - tick, line.p2() + tick);
+    };
+    p.save();
+    p.setPen(QPen(QColor(255, 255, 255, 200), f.unit * 0.2, Qt::SolidLine, Qt::FlatCap));
+    strokes();
+    p.setPen(QPen(QColor(0, 0, 0), f.unit * 0.07, Qt::SolidLine, Qt::FlatCap));
+    strokes();
+    p.setPen(QPen(QColor(0, 0, 0, 120), f.unit * 0.05, Qt::DashLine));
+    p.drawLine(a, line.p1());
+    p.drawLine(b, line.p2());
+    const QString text = metres(distance);
+    const double w = QFontMetricsF(p.font(), p.device()).horizontalAdvance(text);
+    const QPointF mid = line.center();
+    const QRectF box =
+        horizontal
+            ? QRectF(mid.x() - w / 2, mid.y() + (shift.y() < 0 ? -1.1 : 0.1) * f.unit, w, f.unit)
+            : QRectF(shift.x() > 0 ? mid.x() + 0.4 * f.unit : mid.x() - 0.4 * f.unit - w,
+                     mid.y() - f.unit / 2, w, f.unit);
+    haloText(p, box, Qt::AlignCenter, text);
+    p.restore();
+}
+
+void drawSteps(QPainter& p, const Frame& f, const PlanScene& scene) {
+    const PlanMapping m = mappingOf(f);
+    for (const bool alongX : {true, false}) {
+        if (const auto pair = neighbours(scene.speakers, alongX)) {
+            const plan::Speaker& a = scene.speakers[pair->first];
+            const plan::Speaker& b = scene.speakers[pair->second];
+            drawDimension(p, f, m.toScreen(a.x, a.y), m.toScreen(b.x, b.y),
+                          alongX ? b.x - a.x : b.y - a.y);
+        }
+    }
+}
+
+void drawSpeakers(QPainter& p, const Frame& f, const PlanScene& scene) {
+    const PlanMapping m = mappingOf(f);
+    const double n = static_cast<double>(std::max<std::size_t>(scene.speakers.size(), 1));
+    const double spacing = std::sqrt(f.room.width() * f.room.height() / n);
+    const bool numbered = spacing >= 2.5 * f.unit;
+    const double r = numbered ? 0.5 * f.unit : std::max(0.12 * f.unit, 0.25 * spacing);
+    QFont small = p.font();
+    small.setBold(true);
+    small.setPointSizeF(p.font().pointSizeF() * 0.9);
+    const QFontMetricsF fm(small, p.device());
+    p.save();
+    p.setFont(small);
+    for (std::size_t i = 0; i < scene.speakers.size(); ++i) {
+        const plan::Speaker& s = scene.speakers[i];
+        const QPointF c = m.toScreen(s.x, s.y);
+        if (static_cast<int>(i) == scene.selected) {
+            p.setPen(QPen(kSelection, 0.25 * f.unit));
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(c, r + 0.25 * f.unit, r + 0.25 * f.unit);
+        }
+        p.setPen(QPen(QColor(0, 0, 0), 0.08 * f.unit));
+        p.setBrush(QColor(255, 255, 255));
+        p.drawEllipse(c, r, r);
+        if (!numbered)
+            continue;
+        const QString number = QString::number(i + 1);
+        const double w = fm.horizontalAdvance(number);
+        if (w <= 1.7 * r) {
+            p.setPen(QColor(0, 0, 0));
+            p.drawText(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), Qt::AlignCenter, number);
+        } else {
+            haloText(p, QRectF(c.x() + r, c.y() - r - f.unit * 0.8, w, f.unit),
+                     Qt::AlignLeft | Qt::AlignVCenter, number);
+        }
+    }
+    p.restore();
+}
+
+// Decibels between the legend's labels: at least one and a half lines apart.
+double legendStep(const LevelRange& range, double height, double unit) {
+    for (const double step : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0})
+        if ((range.high - range.low) / step * 1.5 * unit <= height)
+            return step;
+    return 100.0;
+}
+
+QColor shown(const QColor& colour, bool stale) {
+    const int grey = qGray(colour.rgb());
+    return stale ? QColor(grey, grey, grey) : colour;
+}
+
+void drawLegend(QPainter& p, const Frame& f, const PlanScene& scene,
+                const std::optional<LevelRange>& range) {
+    const double u = f.unit;
+    const QRectF& box = f.legend;
+    p.save();
+    p.setPen(kAxisText);
+    p.drawText(QRectF(box.left(), box.top(), box.width(), u), Qt::AlignLeft | Qt::AlignVCenter,
+               kLegendTitle);
+    const double keysHeight = kKeyLines * 1.3 * u;
+    const double barTop = box.top() + 1.3 * u;
+    const double barBottom = std::max(barTop + 3 * u, box.bottom() - keysHeight - 0.8 * u);
+    const QRectF bar(box.left(), barTop, 1.0 * u, barBottom - barTop);
+    const QFontMetricsF fm(p.font(), p.device());
+    if (range) {
+        QLinearGradient gradient(bar.bottomLeft(), bar.topLeft());
+        for (int i = 0; i <= 16; ++i)
+            gradient.setColorAt(i / 16.0, shown(paletteAt(i / 16.0), scene.stale));
+        p.fillRect(bar, gradient);
+        p.setPen(QPen(QColor(0, 0, 0), 0.05 * u));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(bar);
+        const double step = legendStep(*range, bar.height(), u);
+        p.setPen(QPen(kAxisText, 0.05 * u));
+        for (double level = std::ceil(range->low / step) * step; level <= range->high + 1e-9;
+             level += step) {
+            const double y = bar.bottom() - range->at(level) * bar.height();
+            p.drawLine(QPointF(bar.right(), y), QPointF(bar.right() + 0.3 * u, y));
+            p.drawText(QRectF(bar.right() + 0.4 * u, y - u / 2, box.width(), u),
+                       Qt::AlignLeft | Qt::AlignVCenter, QString::number(level));
+        }
+        const double t = range->at(scene.figures.target);
+        if (t >= 0 && t <= 1) {
+            const double y = bar.bottom() - t * bar.height();
+            p.setPen(QPen(shown(kContour, scene.stale), 0.18 * u));
+            p.drawLine(QPointF(bar.left() - 0.2 * u, y), QPointF(bar.right() + 0.2 * u, y));
+        }
+    }
+
+    // The key: a sample of each mark and what it stands for.
+    double y = bar.bottom() + 0.8 * u;
+    const QPointF sample(box.left() + 0.7 * u, 0);
+    auto entry = [&](const QString& text) {
+        p.setPen(kAxisText);
+        p.drawText(QRectF(box.left() + 2 * u, y, box.width() - 2 * u, u),
+                   Qt::AlignLeft | Qt::AlignVCenter, text);
+        y += 1.3 * u;
+    };
+    const double mid = 0.5 * u;
+    p.setPen(QPen(QColor(0, 0, 0), 0.08 * u));
+    p.setBrush(QColor(255, 255, 255));
+    p.drawEllipse(QPointF(sample.x(), y + mid), 0.4 * u, 0.4 * u);
+    entry(kKeySpeaker);
+    p.setPen(QPen(QColor(90, 90, 90), 0.07 * u));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(sample.x() - 0.6 * u, y + 0.1 * u, 1.2 * u, 1.2 * u), 0, 180 * 16);
+    entry(kKeyCoverage);
+    p.setPen(QPen(shown(kContour, scene.stale), 0.18 * u));
+    p.drawLine(QPointF(sample.x() - 0.6 * u, y + mid), QPointF(sample.x() + 0.6 * u, y + mid));
+    entry(QStringLiteral("T = ") + decimal(scene.figures.target, 1) + QStringLiteral(" дБ"));
+    p.setPen(QPen(shown(kContour, scene.stale), 0.12 * u));
+    const double r = 0.3 * u;
+    p.drawLine(QPointF(sample.x() - r, y + mid - r), QPointF(sample.x() + r, y + mid + r));
+    p.drawLine(QPointF(sample.x() - r, y + mid + r), QPointF(sample.x() + r, y + mid - r));
+    entry(kKeyWorst);
+    p.restore();
+}
+
+} // namespace
+
+QPointF PlanMapping::toScreen(double x, double y) const {
+    return {origin.x() + x * pixelsPerMetre, origin.y() - y * pixelsPerMetre};
+}
+
+QPointF PlanMapping::toRoom(QPointF p) const {
+    return {(p.x() - origin.x()) / pixelsPerMetre, (origin.y() - p.y()) / pixelsPerMetre};
+}
+
+PlanMapping planMapping(const QRectF& target, const PlanScene& scene) {
+    return mappingOf(frameFor(target, scene, QFontMetricsF(planFont())));
+}
+
+PlanScene makeScene(const plan::PlanInputs& in, std::vector<plan::Speaker> speakers) {
+    PlanScene scene;
+    scene.inputs = in;
+    scene.speakers = std::move(speakers);
+    scene.figures = plan::figures(in, scene.speakers);
+    if (!scene.speakers.empty() && scene.speakers.size() <= plan::kMaxDrawnSpeakers) {
+        scene.grid = plan::figureGrid(in.length, in.width);
+        scene.levels = plan::levelMap(in, scene.speakers, scene.grid);
+    }
+    return scene;
+}
+
+void paintPlan(QPainter& painter, const QRectF& target, const PlanScene& scene) {
+    painter.save();
+    painter.setClipRect(target);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setFont(planFont());
+    const Frame f = frameFor(target, scene, QFontMetricsF(painter.font(), painter.device()));
+    const bool drawn = scene.speakers.size() <= plan::kMaxDrawnSpeakers;
+    const bool mapped = drawn && scene.grid.columns > 0 && scene.grid.rows > 0 &&
+                        scene.levels.size() == static_cast<std::size_t>(scene.grid.columns) *
+                                                   static_cast<std::size_t>(scene.grid.rows);
+    const std::optional<LevelRange> range =
+        mapped ? rangeOf(scene.levels) : std::optional<LevelRange>();
+    if (range)
+        drawMap(painter, f, scene, *range);
+    else
+        painter.fillRect(f.room, kEmptyFloor);
+    drawGridAndAxes(painter, f, scene);
+    if (drawn) {
+        drawCoverage(painter, f, scene);
+        if (range) {
+            painter.save();
+            painter.setClipRect(f.room.adjusted(-1, -1, 1, 1));
+            painter.setPen(QPen(shown(kContour, scene.stale), 0.18 * f.unit));
+            painter.drawPath(targetContour(scene, mappingOf(f)));
+            painter.restore();
+        }
+        drawSteps(painter, f, scene);
+        drawSpeakers(painter, f, scene);
+        if (range && scene.figures.mapped)
+            drawWorstPoint(painter, f, scene);
+    }
+    painter.setPen(QPen(kWall, 0.15 * f.unit));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(f.room);
+    drawLegend(painter, f, scene, range);
+    if (scene.stale)
+        painter.fillRect(target, QColor(255, 255, 255, 120));
+    painter.restore();
+}
+
+} // namespace pa
