@@ -36,7 +36,7 @@ constexpr double kMarginMm = 10;
 constexpr double kHeaderMm = 12; // title band at the top of every page
 constexpr double kLeftColumnMm = 95;
 constexpr double kGutterMm = 5;
-constexpr double kPlanHeightMm = 120;
+constexpr double kPlanHeightMm = 130;
 constexpr double kPdfResolution = 1200; // dpi: vector lines and text placed finely enough
 constexpr int kContinuationColumns = 3;
 
@@ -61,8 +61,10 @@ QPageLayout sheetLayout() {
             QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter};
 }
 
-// Share of the frame width each column of the positions table takes.
+// Share of the frame width each column of the positions table takes; ceiling loudspeakers
+// leave out the wall column.
 constexpr std::array<double, 4> kColumnShares{0.14, 0.24, 0.24, 0.38};
+constexpr std::array<double, 4> kCeilingColumnShares{0.2, 0.4, 0.4, 0};
 
 // Lays blocks of text into frames, top to bottom, frame after frame and page after page.
 class SheetWriter {
@@ -128,11 +130,23 @@ public:
         y_ += height + mm(0.6);
     }
 
+    // Further blocks start at the top of the next frame.
+    void breakFrame() {
+        if (y_ > frames_[frame_].top())
+            fit(frames_[frame_].height() + 1);
+    }
+
+    // Rows of the positions table to come: with or without the wall column.
+    void startTable(bool withWalls) {
+        shares_ = withWalls ? kColumnShares : kCeilingColumnShares;
+        tableStarted_ = false;
+    }
+
     // One row of the positions table; the header row is repeated at the top of every frame the
     // table continues in.
     void tableRow(const plan::PositionRow& row) {
         const double height = lineHeight(sheetFont(kTextPt)) + mm(1);
-        if (fit(height) || !tableStarted_) {
+        if (fit(tableStarted_ ? height : 2 * height) || !tableStarted_) {
             tableStarted_ = true;
             std::array<QString, 4> header;
             std::ranges::transform(plan::kPositionHeader, header.begin(), fromStd);
@@ -169,8 +183,8 @@ private:
         const QFont font = sheetFont(kTextPt, header);
         const double height = lineHeight(font) + mm(1);
         double x = left();
-        for (std::size_t i = 0; i < texts.size(); ++i) {
-            const double width = frameWidth() * kColumnShares.at(i);
+        for (std::size_t i = 0; i < texts.size() && shares_.at(i) > 0; ++i) {
+            const double width = frameWidth() * shares_.at(i);
             const QRectF cell(x, y_, width, height);
             painter_.setPen(QPen(Qt::black, mm(0.15)));
             painter_.setBrush(header ? QColor(230, 230, 230) : QColor(Qt::white));
@@ -232,6 +246,7 @@ private:
     double y_ = 0;
     int page_number_ = 1;
     bool tableStarted_ = false;
+    std::array<double, 4> shares_ = kColumnShares;
 };
 
 // ---- The picture alone ------------------------------------------------------------------------
@@ -352,9 +367,12 @@ void paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument
     for (const std::string& line : plan::figureLines(scene.inputs, scene.figures, separator))
         sheet.paragraph(fromStd(line));
 
+    // The table begins under the plan, where a short one fits whole.
+    sheet.breakFrame();
     sheet.heading(QStringLiteral("Положение громкоговорителей"));
     const bool onWalls = std::ranges::any_of(
         scene.speakers, [](const plan::Speaker& s) { return s.wall != plan::Wall::None; });
+    sheet.startTable(onWalls);
     if (onWalls)
         sheet.paragraph(QStringLiteral("Стена: ближняя — Y = 0, дальняя — Y = ") +
                         fromStd(plan::metres(scene.inputs.width, separator)) +
@@ -420,8 +438,9 @@ PlanExporter::PlanExporter(Dialogs& dialogs, QString folder)
 
 QString PlanExporter::saveAs(const PlanDocument& document) {
     QString filter = filter_;
+    const QString folder = folder_.isEmpty() ? QDir::currentPath() : folder_;
     const QString chosen =
-        dialogs_.saveFileName(QStringLiteral("Экспорт плана"), folder_, exportFilters(), &filter);
+        dialogs_.saveFileName(QStringLiteral("Экспорт плана"), folder, exportFilters(), &filter);
     if (chosen.isEmpty())
         return {};
     const ExportTarget target = exportTarget(chosen, filter);

@@ -56,7 +56,7 @@ ExportTarget exportTarget(const QString& chosenPath, const QString& selectedFilt
 QString saveExport(const QString& path, ExportType type, const PlanDocument& document);
 
 // The plan window's export and print commands. The last folder is remembered while the program
-// runs; the first is the working folder.
+// runs; the first is the given one, or the working folder at the first export when none is given.
 class PlanExporter {
 public:
     PlanExporter(Dialogs& dialogs, QString folder);
