@@ -1,0 +1,202 @@
+#include "core/coverage.h"
+#include "core/parameters.h"
+#include "plan/positions_csv.h"
+#include "ui/plan_export.h"
+#include "ui_test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPrintPreviewWidget>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace pa;
+
+namespace {
+
+// The start example as the window has it after "РАСЧИТАТЬ"; extra loudspeakers fill a large hall.
+PlanDocument startDocument(int hallCount = 0) {
+    CalculationRecord record;
+    applyStartValues(record);
+    calculateCoverage({"3", "90", "70", "3", "6", "6", 1, true}, record, ",");
+    plan::PlanInputs in = plan::planInputs(record, SpeakerType::Ceiling, ",").value();
+    if (hallCount > 0) {
+        in.length = 60;
+        in.width = 40;
+        in.count = hallCount;
+    }
+    return {reportEntries(record, {"TD-13", "АВТОСТОЯНКА", SpeakerType::Ceiling}, ","),
+            makeScene(in, plan::layOut(in, plan::Method::ByCount)), ",", QDate(2026, 12, 7)};
+}
+
+// What a reader prints; the test is skipped when the reader is not installed.
+#define READ_BACK(output, program, ...)                                                            \
+    QProcess reader;                                                                               \
+    reader.start(program, {__VA_ARGS__});                                                          \
+    if (!reader.waitForFinished())                                                                 \
+        QSKIP(program " is not installed");                                                        \
+    QCOMPARE(reader.exitCode(), 0);                                                                \
+    const QString output = QString::fromUtf8(reader.readAllStandardOutput())
+
+QString oneLine(const QString& text) {
+    return QString(text).replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
+}
+
+} // namespace
+
+class TestPlanExport : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The type follows a known extension, else the filter; the next dialog opens in the folder.
+    void savedTypes_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("filter adds its extension") << "plan"
+                                                   << "SVG (*.svg)"
+                                                   << "plan.svg";
+        QTest::newRow("extension wins over filter") << "plan.PNG"
+                                                    << "PDF (*.pdf)"
+                                                    << "plan.PNG";
+        QTest::newRow("unknown extension kept") << "plan.v2"
+                                                << "CSV (*.csv)"
+                                                << "plan.v2.csv";
+    }
+    void savedTypes() {
+        QFETCH(QString, chosen);
+        QFETCH(QString, filter);
+        QFETCH(QString, saved);
+        QTemporaryDir dir;
+        ScriptedDialogs dialogs;
+        dialogs.saves = {{dir.filePath(chosen), filter}, {}};
+        PlanExporter exporter(dialogs, QDir::tempPath());
+        QCOMPARE(exporter.saveAs(startDocument()), dir.filePath(saved));
+        exporter.saveAs(startDocument());
+        QCOMPARE(dialogs.saveFolders, QStringList({QDir::tempPath(), dir.path()}));
+        QVERIFY(dialogs.shown.isEmpty());
+        const QString path = dir.filePath(saved);
+        if (saved.endsWith(QLatin1String(".svg"))) {
+            const QString rendered = dir.filePath(QStringLiteral("rendered.png"));
+            READ_BACK(ignored, "rsvg-convert", path, "-o", rendered);
+            const QImage image(rendered);
+            QCOMPARE(image.width(), 756);
+            QVERIFY(image.convertToFormat(QImage::Format_Indexed8).colorCount() > 16);
+        } else if (saved.endsWith(QLatin1String(".PNG"))) {
+            const QImage image(path);
+            QCOMPARE(image.dotsPerMeterX(), 11811);
+            QCOMPARE(image.size(), QSize(2362, 1654));
+        } else {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(file.readAll().startsWith("\xEF\xBB\xBF№;X, м;Y, м;Стена\r\n1;1,50;1,00;\r\n"));
+        }
+    }
+
+    // The sheet of the start example as text, against the fixture; the date line masked.
+    void sheetText() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("plan.pdf"));
+        const PlanDocument document = startDocument();
+        QCOMPARE(saveExport(path, ExportType::Pdf, document), QString());
+        {
+            READ_BACK(info, "pdfinfo", path);
+            QVERIFY(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))));
+        }
+        READ_BACK(text, "pdftotext", "-raw", path, "-");
+        const QString sheet = oneLine(text);
+        for (const std::string& line :
+             plan::figureLines(document.scene.inputs, document.scene.figures, ","))
+            QVERIFY2(sheet.contains(oneLine(QString::fromStdString(line))), line.c_str());
+        QFile fixture(QFINDTESTDATA("fixtures/plan_sheet_start_example.txt"));
+        QVERIFY(fixture.open(QIODevice::ReadOnly));
+        const QRegularExpression date(QStringLiteral("Дата: [0-9.]+"));
+        QCOMPARE(QString(text).replace(date, QStringLiteral("Дата:")),
+                 QString::fromUtf8(fixture.readAll()));
+    }
+
+    // A table longer than the first page goes on; its last row is on the last page.
+    void longTableContinues() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("hall.pdf"));
+        const PlanDocument document = startDocument(300);
+        QCOMPARE(saveExport(path, ExportType::Pdf, document), QString());
+        const plan::Speaker& last = document.scene.speakers.back();
+        READ_BACK(text, "pdftotext", "-f", "3", path, "-");
+        QVERIFY(
+            oneLine(text).contains(QStringLiteral("%1 %2 %3")
+                                       .arg(QString::number(document.scene.speakers.size()),
+                                            QString::fromStdString(plan::metres(last.x, ",")),
+                                            QString::fromStdString(plan::metres(last.y, ",")))));
+    }
+
+    void failedWriteKeepsOldFile_data() {
+        QTest::addColumn<bool>("sizeLimit");
+        QTest::newRow("folder in the way") << false;
+        QTest::newRow("file size limit") << true;
+    }
+    void failedWriteKeepsOldFile() {
+        QFETCH(bool, sizeLimit);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("plan.pdf"));
+        if (sizeLimit) {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        } else {
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("plan.pdf")));
+        }
+        ScriptedDialogs dialogs;
+        dialogs.saves = {{path, QString()}};
+        PlanExporter exporter(dialogs, dir.path());
+        rlimit oldLimit{};
+        getrlimit(RLIMIT_FSIZE, &oldLimit);
+        // The program ignores the signal at start-up; the limit then fails the write instead.
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = oldLimit;
+        limit.rlim_cur = 2000;
+        QVERIFY(!sizeLimit || setrlimit(RLIMIT_FSIZE, &limit) == 0);
+        const QString saved = exporter.saveAs(startDocument());
+        setrlimit(RLIMIT_FSIZE, &oldLimit);
+        std::signal(SIGXFSZ, oldHandler);
+        QCOMPARE(saved, QString());
+        QCOMPARE(dialogs.shown.size(), 1);
+        const QString failure = QStringLiteral("Не удалось сохранить файл plan.pdf\r\n");
+        QVERIFY(dialogs.shown[0].text.startsWith(failure));
+        QVERIFY(dialogs.shown[0].text.size() > failure.size());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList{QStringLiteral("plan.pdf")});
+        QFile old(path);
+        QVERIFY(!sizeLimit || (old.open(QIODevice::ReadOnly) && old.readAll() == "old"));
+    }
+
+    // The printed sheet, seen through the print preview and printed into a file.
+    void printedSheet() {
+        const PlanDocument document = startDocument();
+        QPrintPreviewWidget preview;
+        int requests = 0;
+        connect(&preview, &QPrintPreviewWidget::paintRequested, this, [&](QPrinter* printer) {
+            ++requests;
+            QVERIFY(printSheet(*printer, document));
+        });
+        preview.updatePreview();
+        QCOMPARE(requests, 1);
+        QCOMPARE(preview.pageCount(), 1);
+
+        QTemporaryDir dir;
+        ScriptedDialogs dialogs;
+        dialogs.printFile = dir.filePath(QStringLiteral("printed.pdf"));
+        PlanExporter(dialogs, dir.path()).print(document);
+        QVERIFY(dialogs.shown.isEmpty());
+        READ_BACK(text, "pdftotext", dialogs.printFile, "-");
+        QVERIFY(text.contains(kSheetTitle));
+    }
+};
+
+QTEST_MAIN(TestPlanExport)
+#include "tst_plan_export.moc"
