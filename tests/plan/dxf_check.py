@@ -1,13 +1,14 @@
-"""dxf_check.py FILE circle|sector X,Y...: reads a plan drawing back with ezdxf; prints each
-difference from the expected loudspeakers, or "ok"."""
+"""dxf_check.py circle|sector X,Y... < drawing: reads a plan drawing back with ezdxf; prints
+each difference from the expected loudspeakers, or "ok"."""
+import io
 import sys
 
 import ezdxf
 from ezdxf.math import Vec2
 
-path, coverage = sys.argv[1], sys.argv[2]
-expected = [Vec2(*map(float, pair.split(","))) for pair in sys.argv[3:]]
-doc = ezdxf.readfile(path)
+coverage = sys.argv[1]
+expected = [Vec2(*map(float, pair.split(","))) for pair in sys.argv[2:]]
+doc = ezdxf.read(io.TextIOWrapper(sys.stdin.buffer, newline=None))
 faults = [f"audit: {error.message}" for error in doc.audit().errors]
 if doc.dxfversion != "AC1009":
     faults.append(f"version {doc.dxfversion}")

@@ -3,9 +3,7 @@
 #include "plan/dxf.h"
 #include "plan/positions_csv.h"
 
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace pa;
@@ -34,8 +32,6 @@ private slots:
 
         QTest::newRow("ceiling start example, comma")
             << int(SpeakerType::Ceiling) << int(Method::ByCount) << ",";
-        QTest::newRow("ceiling edge to centre, point")
-            << int(SpeakerType::Ceiling) << int(Method::EdgeToCentre) << ".";
         QTest::newRow("wall staggered on both walls")
             << int(SpeakerType::Wall) << int(Method::ByCount) << ",";
         QTest::newRow("horn on one wall") << int(SpeakerType::Horn) << int(Method::OneWall) << ".";
@@ -54,20 +50,15 @@ private slots:
         const std::vector<Speaker> speakers = layOut(in, Method(method));
         QVERIFY(speakers.size() > 1);
 
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("plan.dxf"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        const std::string dxf = planDxf(in, speakers);
-        file.write(dxf.data(), qint64(dxf.size()));
-        file.close();
-        QStringList arguments{QFINDTESTDATA("dxf_check.py"), path,
+        QStringList arguments{QFINDTESTDATA("dxf_check.py"),
                               in.type == SpeakerType::Ceiling ? "circle" : "sector"};
         for (const Speaker& s : speakers)
             arguments.append(QString::number(s.x, 'g', 17) + ',' + QString::number(s.y, 'g', 17));
         QProcess reader;
         reader.setProcessChannelMode(QProcess::MergedChannels);
         reader.start(QStringLiteral("/usr/bin/python3"), arguments);
+        reader.write(QByteArray::fromStdString(planDxf(in, speakers)));
+        reader.closeWriteChannel();
         const bool ran = reader.waitForFinished();
         const QString said = QString::fromUtf8(reader.readAll()).trimmed();
         if (!ran || said.contains(QStringLiteral("No module named 'ezdxf'")))

