@@ -97,6 +97,8 @@ if cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/cpack" >"$scrat
         echo "Depends: $depends"
         [[ ",$depends," =~ [,\ ]libqt6widgets6[\ ,] ]] ||
             fail ".deb Depends does not list libqt6widgets6"
+        [[ ",$depends," =~ [,\ ]qt6-translations-l10n[\ ,] ]] ||
+            fail ".deb Depends does not list qt6-translations-l10n"
         [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail ".deb has no Maintainer"
         [ "$(dpkg-deb -f "$deb" Package)" = pa-coverage ] || fail ".deb is not named pa-coverage"
     fi

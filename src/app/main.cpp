@@ -1,3 +1,4 @@
+#include "ui/application_setup.h"
 #include "ui/dialogs.h"
 #include "ui/form1.h"
 
@@ -6,6 +7,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    pa::prepareApplication(app);
     // Lets a Wayland desktop match the open window with its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(PA_APP_ID));
 

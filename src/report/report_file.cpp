@@ -1,53 +1,117 @@
 #include "report/report_file.h"
 
+#include "report/failure_reason.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pa {
 
 namespace {
 
-// An empty reason means success to the caller, so a failure must never come back empty.
-QString reasonOf(const QFileDevice& file) {
-    const QString reason = file.errorString();
-    return reason.isEmpty() ? QStringLiteral("Unknown error") : reason;
+// The reason for the failure the device reports. The error number left by the failing call is
+// used only when the device's text names that same error: the device may fail for reasons of
+// its own, after other calls have overwritten errno.
+QString reasonOf(const QFileDevice& file, int errnoValue) {
+    const QString systemText = file.errorString();
+    const bool fromErrno = errnoValue != 0 && systemText.contains(qt_error_string(errnoValue));
+    return failureReason(fromErrno ? errnoValue : 0, systemText);
+}
+
+// Writes everything, keeping the errno of a failing write.
+bool writeAllKeepingErrno(QFileDevice& file, const QByteArray& data, int& errnoValue) {
+    errno = 0;
+    const bool done = writeAll(file, data);
+    errnoValue = errno;
+    return done;
+}
+
+// A folder, a fifo or a socket under the report's name takes no report; opening a fifo for
+// writing would even wait for a reader.
+QString notARegularFile(const struct stat& status) {
+    return S_ISDIR(status.st_mode) ? failureReason(EISDIR, QString())
+                                   : QStringLiteral("Под этим именем находится не обычный файл");
 }
 
 // The new file is swapped in by rename only once every byte is on disk; until then the old
-// report stays as it was, and a failure leaves no temporary file behind.
-QString replaceFile(const QString& path, const QByteArray& report) {
+// report stays as it was, and a failure leaves no temporary file behind. Sets opened to false
+// when not even the temporary file could be made.
+QString replaceBySwap(const QString& path, const QByteArray& report, bool& opened) {
     QSaveFile file(path);
     // Unbuffered, so a short write shows at write() with the system's reason; a buffered
     // write that fails at the last flush would still let commit() succeed.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return reasonOf(file);
-    if (!writeAll(file, report)) {
-        QString reason = reasonOf(file);
+    errno = 0;
+    opened = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    if (!opened)
+        return reasonOf(file, errno);
+    int errnoValue = 0;
+    if (!writeAllKeepingErrno(file, report, errnoValue)) {
+        QString reason = reasonOf(file, errnoValue);
         file.cancelWriting();
         return reason;
     }
+    errno = 0;
     if (!file.commit())
-        return reasonOf(file);
+        return reasonOf(file, errno);
     return {};
+}
+
+// The same file is overwritten, so it keeps its owner, its hard links and its place in a
+// folder that takes no new files. The old content stays in memory and is put back when any of
+// the new one fails to go in.
+QString rewriteInPlace(const QString& path, const QByteArray& report) {
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return reasonOf(file, errno);
+    const QByteArray old = file.readAll();
+    int errnoValue = 0;
+    // Written over the old bytes before cutting, so the file never stands empty.
+    bool done = file.seek(0) && writeAllKeepingErrno(file, report, errnoValue);
+    if (done) {
+        errno = 0;
+        done = file.resize(report.size());
+        errnoValue = errno;
+    }
+    if (done)
+        return {};
+    QString reason = reasonOf(file, errnoValue);
+    file.close();
+    // A handle whose write failed cannot be trusted, so the old content goes back by a new one.
+    QFile restore(path);
+    if (restore.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+        int ignored = 0;
+        writeAllKeepingErrno(restore, old, ignored);
+        restore.resize(old.size());
+    }
+    return reason;
 }
 
 // The report goes in with one write; if any of it fails the file is cut back to its old size,
 // so the earlier reports are left byte for byte as they were.
 QString appendToFile(const QString& path, const QByteArray& report) {
     QFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        return reasonOf(file);
+        return reasonOf(file, errno);
     const qint64 oldSize = file.size();
-    if (!writeAll(file, report)) {
-        QString reason = reasonOf(file);
+    int errnoValue = 0;
+    if (!writeAllKeepingErrno(file, report, errnoValue)) {
+        QString reason = reasonOf(file, errnoValue);
         // A handle whose write failed cannot be trusted to resize, so cut back by path.
         file.close();
         QFile::resize(path, oldSize);
         return reason;
     }
+    errno = 0;
     file.close();
     if (file.error() != QFileDevice::NoError) {
-        QString reason = reasonOf(file);
+        QString reason = reasonOf(file, errno);
         QFile::resize(path, oldSize);
         return reason;
     }
@@ -70,7 +134,26 @@ bool writeAll(QIODevice& device, const QByteArray& data) {
 }
 
 QString writeReportFile(const QString& path, const QByteArray& report, WriteMode mode) {
-    return mode == WriteMode::Replace ? replaceFile(path, report) : appendToFile(path, report);
+    // A symbolic link stands for what it points to, also when that does not exist yet.
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
+    struct stat status {};
+    const bool exists = ::stat(QFile::encodeName(target).constData(), &status) == 0;
+    if (exists && !S_ISREG(status.st_mode))
+        return notARegularFile(status);
+    if (mode == WriteMode::Append)
+        return appendToFile(target, report);
+    // A new file in its place would belong to us alone and lose the other names it has.
+    const bool keepIdentity =
+        exists && (status.st_nlink > 1 || status.st_uid != geteuid() || status.st_gid != getegid());
+    if (keepIdentity)
+        return rewriteInPlace(target, report);
+    bool opened = true;
+    const QString reason = replaceBySwap(target, report, opened);
+    // A folder that takes no new files may still hold a report that takes new content.
+    if (!opened && exists)
+        return rewriteInPlace(target, report);
+    return reason;
 }
 
 } // namespace pa

@@ -1,9 +1,14 @@
 #include "ui/dialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPrintDialog>
+
+#include <array>
+#include <utility>
 
 namespace pa {
 
@@ -13,29 +18,79 @@ QWidget* owner(QWidget* parent) {
     return parent ? parent : QApplication::activeWindow();
 }
 
-// Texts keep CR LF between lines; a label would show the CR as a stray glyph.
-QString displayed(const QString& text) {
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return shown;
+// The buttons read Russian also where Qt's own translation is missing.
+void nameButtons(QMessageBox& box) {
+    const std::array<std::pair<QMessageBox::StandardButton, QString>, 4> names{{
+        {QMessageBox::Yes, QStringLiteral("&Да")},
+        {QMessageBox::No, QStringLiteral("&Нет")},
+        {QMessageBox::Cancel, QStringLiteral("Отмена")},
+        {QMessageBox::Ok, QStringLiteral("ОК")},
+    }};
+    for (const auto& [button, text] : names)
+        if (QAbstractButton* shown = box.button(button))
+            shown->setText(text);
+}
+
+// A key held down, or left down by a tool that never sent its release, repeats into every box
+// that opens after it and would answer each at once with its default button. Only a key pressed
+// while the box is up answers it. Qt marks a repeat only when the server's release and press
+// pair reach it together; the pair also shares one time stamp, which a fresh press never does.
+class FreshKeysOnly final : public QObject {
+public:
+    explicit FreshKeysOnly(QWidget& box) : box_(box) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::KeyPress && type != QEvent::KeyRelease &&
+            type != QEvent::ShortcutOverride)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget == nullptr)
+            return false;
+        if (type == QEvent::KeyRelease) {
+            lastRelease_ = {key->key(), key->timestamp()};
+            return false;
+        }
+        const bool repeated =
+            key->isAutoRepeat() || (key->timestamp() != 0 && lastRelease_.first == key->key() &&
+                                    lastRelease_.second == key->timestamp());
+        if (!repeated || (widget != &box_ && !box_.isAncestorOf(widget)))
+            return false;
+        // An accepted shortcut override keeps a repeated mnemonic from pressing its button.
+        event->accept();
+        return true;
+    }
+
+private:
+    QWidget& box_;
+    std::pair<int, quint64> lastRelease_{};
+};
+
+int run(QMessageBox& box) {
+    box.setTextFormat(Qt::PlainText);
+    nameButtons(box);
+    const FreshKeysOnly freshKeys(box);
+    return box.exec();
 }
 
 } // namespace
 
 void MessageBoxDialogs::information(const QString& title, const QString& text) {
     // QMessageBox::information() always shows an icon; these boxes have none.
-    QMessageBox box(QMessageBox::NoIcon, title, displayed(text), QMessageBox::Ok, owner(parent_));
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner(parent_));
+    run(box);
 }
 
 Dialogs::Answer MessageBoxDialogs::question(const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::Question, title, displayed(text),
+    QMessageBox box(QMessageBox::Question, title, text,
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner(parent_));
-    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
-    switch (box.exec()) {
+    switch (run(box)) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:

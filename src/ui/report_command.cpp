@@ -18,7 +18,9 @@ void runReportCommand(Dialogs& dialogs, const QString& folder, CalculationRecord
                       const ReportSources& sources, const QString& decimalSeparator) {
     const QString path = QDir(folder).filePath(kReportFileName);
     WriteMode mode = WriteMode::Replace;
-    if (QFileInfo::exists(path)) {
+    // Only a regular file, or a link to one, is an earlier report to ask about; anything else
+    // under that name is refused by the writer, with its reason.
+    if (QFileInfo(path).isFile()) {
         record.MsgAnswer = kQuestionStyle;
         const QString text = QStringLiteral("Файл  Расчет.txt  уже существует.\r\n"
                                             "Добавить данные в существующий файл? (Да)\r\n"

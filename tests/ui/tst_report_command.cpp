@@ -1,5 +1,6 @@
 #include "core/parameters.h"
 #include "report/report_file.h"
+#include "ui/application_setup.h"
 #include "ui/report_command.h"
 #include "ui_test_support.h"
 
@@ -14,9 +15,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <optional>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -67,17 +68,20 @@ QStringList folderEntries(const QString& folder) {
 }
 
 // What stands in the way of the report in the test folder.
-enum class Obstacle { FolderInTheWay, ReadOnlyFolder, FileSizeLimit, FullDevice };
+enum class Obstacle { FolderInTheWay, ReadOnlyFolder, FileSizeLimit, ClosedAndLimited, FullDevice };
 
 // Puts an obstacle in place and removes it again. Tests run as root, where permission bits do
 // not stop a write, so the read-only folder is also made immutable, and the full disk is
-// imitated with the file size limit, which binds root as well.
+// imitated with the file size limit, which binds root as well; start-up tames its signal.
 class ObstacleGuard {
 public:
     ObstacleGuard(Obstacle obstacle, const QString& folder, qint64 sizeLimit) : folder_(folder) {
         switch (obstacle) {
         case Obstacle::FolderInTheWay:
             active_ = QDir(folder).mkdir(kReportFileName);
+            break;
+        case Obstacle::ClosedAndLimited:
+            active_ = makeReadOnly() && limitFileSize(sizeLimit);
             break;
         case Obstacle::ReadOnlyFolder:
             active_ = makeReadOnly();
@@ -92,10 +96,8 @@ public:
         }
     }
     ~ObstacleGuard() {
-        if (limited_) {
+        if (limited_)
             setrlimit(RLIMIT_FSIZE, &oldLimit_);
-            std::signal(SIGXFSZ, oldHandler_);
-        }
         if (immutable_)
             setImmutable(false);
         if (readOnly_)
@@ -110,7 +112,6 @@ public:
     void liftLimit() {
         if (limited_) {
             setrlimit(RLIMIT_FSIZE, &oldLimit_);
-            std::signal(SIGXFSZ, oldHandler_);
             limited_ = false;
         }
     }
@@ -150,10 +151,7 @@ private:
             return false;
         rlimit limit = oldLimit_;
         limit.rlim_cur = rlim_t(size);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
         limited_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-        if (!limited_)
-            std::signal(SIGXFSZ, oldHandler_);
         return limited_;
     }
 
@@ -163,17 +161,27 @@ private:
     bool immutable_ = false;
     bool limited_ = false;
     rlimit oldLimit_{};
-    void (*oldHandler_)(int) = SIG_DFL;
 };
+
+// Where the earlier report stands and what it shares with others, which any answer must keep.
+enum class Place { Plain, ReadOnlyFolder, SecondHardLink, OtherOwner, LinkedFromFolder };
+
+QList<qulonglong> identity(const QString& path) {
+    struct stat status {};
+    stat(QFile::encodeName(path).constData(), &status);
+    return {status.st_nlink, status.st_uid, status.st_gid};
+}
 
 } // namespace
 
 Q_DECLARE_METATYPE(Obstacle)
+Q_DECLARE_METATYPE(Place)
 
 class TestReportCommand : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void answers_data();
     void answers();
     void failedWriteKeepsEarlierReport_data();
@@ -181,38 +189,75 @@ private slots:
     void windowWritesReportsIntoItsFolder();
 };
 
+void TestReportCommand::initTestCase() {
+    // The size limit relies on the program's own start-up, which also brings Qt's Russian texts.
+    QVERIFY(prepareApplication(*qApp));
+    QCOMPARE_NE(QCoreApplication::translate("QLineEdit", "&Undo"), QString("&Undo"));
+}
+
 void TestReportCommand::answers_data() {
+    QTest::addColumn<Place>("place");
     QTest::addColumn<bool>("fileThere");
     QTest::addColumn<Dialogs::Answer>("answer");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("confirmed");
 
+    const auto yes = Dialogs::Answer::Yes;
+    const auto no = Dialogs::Answer::No;
     QTest::newRow("first report must be written without a question")
-        << false << Dialogs::Answer::Cancel << newReport() << true;
+        << Place::Plain << false << Dialogs::Answer::Cancel << newReport() << true;
     QTest::newRow("Yes must add the report after the earlier one")
-        << true << Dialogs::Answer::Yes << earlierReport() + newReport() << true;
+        << Place::Plain << true << yes << earlierReport() + newReport() << true;
     QTest::newRow("No must leave only the new report")
-        << true << Dialogs::Answer::No << newReport() << true;
+        << Place::Plain << true << no << newReport() << true;
     QTest::newRow("Cancel must leave the file untouched and show nothing more")
-        << true << Dialogs::Answer::Cancel << earlierReport() << false;
+        << Place::Plain << true << Dialogs::Answer::Cancel << earlierReport() << false;
+    QTest::newRow("No must rewrite a report in a folder closed to new files")
+        << Place::ReadOnlyFolder << true << no << newReport() << true;
+    QTest::newRow("No must keep the report's other hard link")
+        << Place::SecondHardLink << true << no << newReport() << true;
+    QTest::newRow("No must keep the report's owner")
+        << Place::OtherOwner << true << no << newReport() << true;
+    QTest::newRow("Yes must extend the report a link in the folder points to")
+        << Place::LinkedFromFolder << true << yes << earlierReport() + newReport() << true;
+    QTest::newRow("a dangling link must take the first report where it points, unasked")
+        << Place::LinkedFromFolder << false << yes << newReport() << true;
 }
 
 void TestReportCommand::answers() {
+    QFETCH(Place, place);
     QFETCH(bool, fileThere);
     QFETCH(Dialogs::Answer, answer);
     QFETCH(QByteArray, content);
     QFETCH(bool, confirmed);
 
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
+    QTemporaryDir elsewhere;
+    QVERIFY(dir.isValid() && elsewhere.isValid());
     const QString path = dir.filePath(kReportFileName);
+    const QString report = place == Place::LinkedFromFolder ? elsewhere.filePath("r") : path;
+    if (place == Place::LinkedFromFolder)
+        QVERIFY(QFile::link(report, path));
     if (fileThere)
-        QVERIFY(writeFile(path, earlierReport()));
+        QVERIFY(writeFile(report, earlierReport()));
+    if (place == Place::SecondHardLink)
+        QVERIFY(link(QFile::encodeName(report), QFile::encodeName(elsewhere.filePath("b"))) == 0);
+    if (place == Place::OtherOwner && chown(QFile::encodeName(report), 4321, 4321) != 0)
+        QSKIP("the report cannot be given to another owner here");
+    const QList<qulonglong> reportIdentity = identity(report);
+    std::optional<ObstacleGuard> guard;
+    if (place == Place::ReadOnlyFolder &&
+        !guard.emplace(Obstacle::ReadOnlyFolder, dir.path(), 0).active())
+        QSKIP("the folder cannot be closed to new files here");
 
     ScriptedDialogs dialogs;
     dialogs.answers = {answer};
     CalculationRecord record = startUpRecord();
     runReportCommand(dialogs, dir.path(), record, kSecondSources, ".");
+    guard.reset();
+    QCOMPARE(QFileInfo(path).isSymLink(), place == Place::LinkedFromFolder);
+    if (fileThere)
+        QCOMPARE(identity(report), reportIdentity);
 
     QCOMPARE(dialogs.questions(),
              fileThere ? QStringList{kQuestionTitle + '|' + kQuestionText} : QStringList{});
@@ -229,23 +274,25 @@ void TestReportCommand::failedWriteKeepsEarlierReport_data() {
     QTest::addColumn<Dialogs::Answer>("answer");
     QTest::addColumn<QString>("reason");
 
+    const QString isFolder = "Под этим именем находится папка";
+    const QString notAFile = "Под этим именем находится не обычный файл";
+    const QString tooLarge = "Превышен допустимый размер файла";
     QTest::newRow("folder in the way of an append")
-        << Obstacle::FolderInTheWay << false << Dialogs::Answer::Yes << "Is a directory";
+        << Obstacle::FolderInTheWay << false << Dialogs::Answer::Yes << isFolder;
     QTest::newRow("folder in the way of a rewrite")
-        << Obstacle::FolderInTheWay << false << Dialogs::Answer::No
-        << "Filename refers to a directory";
+        << Obstacle::FolderInTheWay << false << Dialogs::Answer::No << isFolder;
     QTest::newRow("read-only folder, first report")
-        << Obstacle::ReadOnlyFolder << false << Dialogs::Answer::Cancel << QString();
-    QTest::newRow("read-only folder must not lose the old report on a rewrite")
-        << Obstacle::ReadOnlyFolder << true << Dialogs::Answer::No << QString();
+        << Obstacle::ReadOnlyFolder << false << Dialogs::Answer::Cancel << "Нет прав на запись";
+    QTest::newRow("a failed rewrite in a read-only folder must put the old report back")
+        << Obstacle::ClosedAndLimited << true << Dialogs::Answer::No << tooLarge;
     QTest::newRow("disk full halfway through an append must cut the file back")
-        << Obstacle::FileSizeLimit << true << Dialogs::Answer::Yes << "File too large";
+        << Obstacle::FileSizeLimit << true << Dialogs::Answer::Yes << tooLarge;
     QTest::newRow("disk full halfway through a rewrite must keep the old file")
-        << Obstacle::FileSizeLimit << true << Dialogs::Answer::No << "File too large";
+        << Obstacle::FileSizeLimit << true << Dialogs::Answer::No << tooLarge;
     QTest::newRow("disk full on the first report must leave no file")
-        << Obstacle::FileSizeLimit << false << Dialogs::Answer::Cancel << "File too large";
-    QTest::newRow("full device behind the name")
-        << Obstacle::FullDevice << false << Dialogs::Answer::Yes << "No space left on device";
+        << Obstacle::FileSizeLimit << false << Dialogs::Answer::Cancel << tooLarge;
+    QTest::newRow("a device behind the name is not a report file")
+        << Obstacle::FullDevice << false << Dialogs::Answer::Yes << notAFile;
 }
 
 void TestReportCommand::failedWriteKeepsEarlierReport() {
@@ -274,6 +321,7 @@ void TestReportCommand::failedWriteKeepsEarlierReport() {
         runReportCommand(dialogs, dir.path(), record, kSecondSources, ".");
         guard.liftLimit();
 
+        QCOMPARE(dialogs.questions().isEmpty(), !earlier);
         QCOMPARE(dialogs.informations().size(), 1);
         const QString shown = dialogs.informations().constFirst();
         QVERIFY2(shown.startsWith(kProgramTitle + '|' + kFailure), qPrintable(shown));
@@ -290,7 +338,7 @@ void TestReportCommand::failedWriteKeepsEarlierReport() {
         QVERIFY(QFileInfo(path).isDir());
 
     // Once the obstacle is gone the same command works again.
-    if (obstacle == Obstacle::FileSizeLimit || obstacle == Obstacle::ReadOnlyFolder) {
+    if (obstacle != Obstacle::FolderInTheWay && obstacle != Obstacle::FullDevice) {
         dialogs.answers = {Dialogs::Answer::Yes};
         dialogs.shown.clear();
         runReportCommand(dialogs, dir.path(), record, kSecondSources, ".");

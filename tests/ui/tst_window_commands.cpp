@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -29,6 +30,7 @@ struct BoxSeen {
     QString title;
     QString text;
     QList<QMessageBox::StandardButton> buttons;
+    QStringList captions;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     bool seen = false;
 };
@@ -45,6 +47,9 @@ void inspectNextBox(BoxSeen& seen) {
         seen.text = box->text();
         for (QAbstractButton* b : box->buttons())
             seen.buttons.append(box->standardButton(b));
+        for (QAbstractButton* b : box->buttons())
+            seen.captions.append(b->text().remove(QLatin1Char('&')));
+        seen.captions.sort();
         if (box->defaultButton())
             seen.defaultButton = box->standardButton(box->defaultButton());
         QTest::keyClick(box, Qt::Key_Escape);
@@ -69,6 +74,7 @@ private slots:
     void helpAndAbout();
     void informationBoxHasOkOnly();
     void questionBoxHasYesNoCancel();
+    void repeatedKeyDoesNotAnswerBox();
     void reportGoesToWorkingFolder();
 };
 
@@ -251,8 +257,8 @@ void TestWindowCommands::informationBoxHasOkOnly() {
     QCOMPARE(seen.icon, QMessageBox::NoIcon);
     QCOMPARE(seen.title, pa::kHelpTitle);
     QCOMPARE(seen.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
-    QVERIFY(!seen.text.contains(QLatin1Char('\r')));
-    QCOMPARE(seen.text.count(QLatin1Char('\n')), 13);
+    QCOMPARE(seen.text, pa::helpText());
+    QCOMPARE(seen.captions, QStringList{QStringLiteral("ОК")});
 }
 
 void TestWindowCommands::questionBoxHasYesNoCancel() {
@@ -267,7 +273,30 @@ void TestWindowCommands::questionBoxHasYesNoCancel() {
     QVERIFY(seen.buttons.contains(QMessageBox::No));
     QVERIFY(seen.buttons.contains(QMessageBox::Cancel));
     QCOMPARE(seen.defaultButton, QMessageBox::Yes);
+    QCOMPARE(seen.captions,
+             (QStringList{QStringLiteral("Да"), QStringLiteral("Нет"), QStringLiteral("Отмена")}));
     QCOMPARE(answer, pa::Dialogs::Answer::Cancel);
+}
+
+void TestWindowCommands::repeatedKeyDoesNotAnswerBox() {
+    pa::MessageBoxDialogs dialogs(nullptr);
+    bool openAfterRepeats = false;
+    QTimer::singleShot(50, qApp, [&openAfterRepeats] {
+        QWidget* box = QApplication::activeModalWidget();
+        const auto send = [box](QEvent::Type type, quint64 stamp, bool flaggedRepeat) {
+            QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier, QString(), flaggedRepeat);
+            key.setTimestamp(stamp);
+            QApplication::sendEvent(box->focusWidget(), &key);
+        };
+        // A held key: flagged as a repeat, or up and down again at one and the same moment.
+        send(QEvent::KeyPress, 100, true);
+        send(QEvent::KeyRelease, 200, false);
+        send(QEvent::KeyPress, 200, false);
+        openAfterRepeats = box->isVisible();
+        send(QEvent::KeyPress, 300, false);
+    });
+    QCOMPARE(dialogs.question(QStringLiteral("ВНИМАНИЕ!"), "?"), pa::Dialogs::Answer::Yes);
+    QVERIFY(openAfterRepeats);
 }
 
 void TestWindowCommands::reportGoesToWorkingFolder() {
