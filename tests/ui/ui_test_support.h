@@ -34,13 +34,11 @@ public:
     }
     // Answers with the next scripted path and filter; cancels when none is left.
     QString saveFileName(const QString&, const QString& folder, const QString&,
-                         QString* selectedFilter) override {
+                         QString* filter) override {
         saveFolders.append(folder);
-        if (saves.isEmpty())
-            return {};
-        const auto [path, filter] = saves.takeFirst();
-        if (!filter.isEmpty())
-            *selectedFilter = filter;
+        const auto [path, chosen] =
+            saves.isEmpty() ? std::pair<QString, QString>() : saves.takeFirst();
+        *filter = chosen.isEmpty() ? *filter : chosen;
         return path;
     }
     // Prints into a PDF file when one is scripted, cancels otherwise.
