@@ -1,5 +1,3 @@
-#include "core/coverage.h"
-#include "core/parameters.h"
 #include "plan/dxf.h"
 #include "plan/positions_csv.h"
 
@@ -9,44 +7,30 @@
 using namespace pa;
 using namespace pa::plan;
 
-namespace {
-
-PlanInputs startInputs() {
-    CalculationRecord record;
-    applyStartValues(record);
-    calculateCoverage({"3", "90", "70", "3", "6", "6", 1, true}, record, ".");
-    return planInputs(record, SpeakerType::Ceiling, ".").value();
-}
-
-} // namespace
-
 class TestPlanWriters : public QObject {
     Q_OBJECT
 
 private slots:
-    // Every row is read back by an independent DXF reader and by a plain CSV split.
+    // The drawing read back by an independent reader; the spreadsheet text as built here.
     void readBack_data() {
         QTest::addColumn<int>("type");
         QTest::addColumn<int>("method");
         QTest::addColumn<QString>("separator");
-
+        QTest::addColumn<double>("length");
         QTest::newRow("ceiling start example, comma")
-            << int(SpeakerType::Ceiling) << int(Method::ByCount) << ",";
+            << int(SpeakerType::Ceiling) << int(Method::ByCount) << "," << 6.0;
         QTest::newRow("wall staggered on both walls")
-            << int(SpeakerType::Wall) << int(Method::ByCount) << ",";
-        QTest::newRow("horn on one wall") << int(SpeakerType::Horn) << int(Method::OneWall) << ".";
+            << int(SpeakerType::Wall) << int(Method::ByCount) << "," << 14.5;
+        QTest::newRow("horn on one wall")
+            << int(SpeakerType::Horn) << int(Method::OneWall) << "." << 14.5;
     }
     void readBack() {
         QFETCH(int, type);
         QFETCH(int, method);
         QFETCH(QString, separator);
-        PlanInputs in = startInputs();
-        in.type = SpeakerType(type);
-        if (in.type != SpeakerType::Ceiling) {
-            in.length = 14.5;
-            in.effRange = 4.2;
-            in.count = 5;
-        }
+        QFETCH(double, length);
+        // The start example's figures; wall and horn rows in a longer room.
+        const PlanInputs in{SpeakerType(type), length, 6, 3, 1.5, 1.5708, 94, 4.2, 5, 70, 10, 3};
         const std::vector<Speaker> speakers = layOut(in, Method(method));
         QVERIFY(speakers.size() > 1);
 

@@ -41,13 +41,10 @@ public:
         *filter = chosen.isEmpty() ? *filter : chosen;
         return path;
     }
-    // Prints into a PDF file when one is scripted, cancels otherwise.
+    // Prints into the scripted file; cancels when there is none.
     bool choosePrinter(QPrinter& printer) override {
-        if (printFile.isEmpty())
-            return false;
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(printFile);
-        return true;
+        printer.setOutputFileName(printFile); // a name ending in .pdf makes it a PDF printer
+        return !printFile.isEmpty();
     }
 
     // Every box of one kind, as "title|text".
