@@ -115,6 +115,8 @@ void stepsAndWalls(const PlanInputs& in, const std::vector<Speaker>& speakers, F
     double wallX = in.length;
     double wallY = in.width;
     for (const Speaker& s : speakers) {
+        if (!std::isfinite(s.x) || !std::isfinite(s.y))
+            continue; // levelMap refuses such a layout; the figures leave the place out
         // Wall loudspeakers stand in one line along the length, whichever wall they are on.
         if (!ceiling || std::abs(s.y - first.y) < kTolerance)
             row.push_back(s.x);
@@ -174,8 +176,10 @@ void levels(const PlanInputs& in, const std::vector<Speaker>& speakers, Figures&
     f.maxOk = f.maxWithNoise <= kMaxTotalLevel;
 }
 
-// A number with a fixed count of decimals and the given separator; never "-0".
+// A number with a fixed count of decimals and the given separator; never "-0", "inf" or "nan".
 std::string fixed(double value, int decimals, std::string_view separator) {
+    if (!std::isfinite(value))
+        return "—";
     const double scale = std::pow(10.0, decimals);
     double rounded = std::round(value * scale) / scale;
     if (rounded == 0)
@@ -276,11 +280,16 @@ double coverageRadius(const PlanInputs& in) {
 }
 
 std::vector<Speaker> layOut(const PlanInputs& in, Method method) {
+    // Inputs that did not come through planInputs get nothing rather than a runaway layout.
+    if (in.count < 1 || in.count > kMaxLaidOut || !(in.length > 0) || !(in.width > 0))
+        return {};
     if (in.type != SpeakerType::Ceiling)
         return wallRow(in, method != Method::OneWall);
     const auto [columns, rows] = gridSize(in, method);
     const bool byCount = method == Method::ByCount || method == Method::OneWall;
     const double count = byCount ? in.count : columns * rows;
+    if (!(count <= kMaxLaidOut))
+        return {};
     return ceilingGrid(in, static_cast<int>(columns), static_cast<int>(rows),
                        static_cast<int>(count));
 }
@@ -384,7 +393,8 @@ std::vector<std::string> figureLines(const PlanInputs& in, const Figures& f,
     }
     lines.push_back("Каждый громкоговоритель не менее 75 дБ на оси в 3 м (" + source +
                     ", п. 4.1): " + db(f.onAxisAt3m) + " — " + verdict(f.onAxisOk));
-    lines.push_back("Суммарная мощность громкоговорителей: " + watts(f.totalWatts));
+    lines.push_back("Суммарная мощность громкоговорителей: " + std::to_string(f.count) + " × " +
+                    watts(in.speakerWatts) + " = " + watts(f.totalWatts));
     lines.push_back("Усилитель не менее (сумма + 20 %): " + watts(f.amplifierWatts));
     return lines;
 }

@@ -3,6 +3,7 @@
 #include "core/record.h"
 #include "core/speaker_type.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,8 +51,12 @@ struct PlanInputs {
 };
 
 // The plan inputs of a record that a calculation completed, read with the locale's decimal
-// separator; nothing when the record is incomplete or holds values the plan cannot draw
-// (not finite, not positive, mounting not above the listening plane).
+// separator; nothing when the record is incomplete or holds values the plan cannot draw: not
+// finite, not positive, mounting not above the listening plane, a ceiling opening angle of a
+// half turn or more, a count that is not whole, a power that rounds below 1 W, a side beyond
+// 10 km, a level beyond 1000 dB, or a ceiling room whose densest layout would exceed a
+// million loudspeakers. speakerWatts is the power rounded to whole watts, half to even, as the
+// calculation took it for its power level.
 std::optional<PlanInputs> planInputs(const CalculationRecord& record, SpeakerType type,
                                      std::string_view decimalSeparator);
 
@@ -59,7 +64,9 @@ std::optional<PlanInputs> planInputs(const CalculationRecord& record, SpeakerTyp
 // calculation's own geometry).
 double coverageRadius(const PlanInputs& in);
 
-// The positions of a method, numbered in the order returned.
+// The positions of a method, numbered in the order returned: ceiling loudspeakers row by row
+// from y = 0, wall loudspeakers along the length. A method not offered for the type (see
+// methodsFor) lays out as ByCount.
 std::vector<Speaker> layOut(const PlanInputs& in, Method method);
 
 // Layouts above this size are not drawn or mapped.
@@ -84,7 +91,9 @@ struct Grid {
 Grid figureGrid(double length, double width);
 
 // Levels of every grid point, row by row (index row * columns + column), computed fast on
-// all cores; agrees with levelAt to 0.01 dB.
+// all cores; agrees with levelAt to 0.01 dB. Empty without loudspeakers, above
+// kMaxDrawnSpeakers, for an empty grid or one over 8192 points a side, and for anything not
+// finite (a loudspeaker's place, the grid's size, the inputs).
 std::vector<float> levelMap(const PlanInputs& in, const std::vector<Speaker>& speakers,
                             const Grid& grid);
 
@@ -97,27 +106,32 @@ struct Point {
 struct Figures {
     std::size_t count = 0;
     int calculatedCount = 0;
-    std::optional<double> stepX, stepY; // along one row and one column, where there are two
-    std::optional<double> wallX, wallY; // distance of the outer loudspeakers from the walls
-    bool mapped = false;                // false above kMaxDrawnSpeakers or without speakers
-    double minLevel = 0, maxLevel = 0;  // dB on the figure grid
+    // The smallest spacing in the first loudspeaker's row (along x) and column (along y), where
+    // it has a neighbour; wall loudspeakers of both walls count as one row, and have no stepY.
+    std::optional<double> stepX, stepY;
+    // The nearest loudspeaker's distance from the end walls (x = 0, x = L) and, for ceiling
+    // loudspeakers, from the long walls (y = 0, y = W). Unset without loudspeakers.
+    std::optional<double> wallX, wallY;
+    bool mapped = false;               // false above kMaxDrawnSpeakers or without speakers
+    double minLevel = 0, maxLevel = 0; // dB on the figure grid; the first such point row by row
     Point minAt, maxAt;
     double target = 0;          // room noise + overlap level
-    double shareAtTarget = 0;   // share of the floor at or above target, 0..1
+    double shareAtTarget = 0;   // share of the floor area at or above target, 0..1
     bool aboveNoiseOk = false;  // min level >= noise + 15 dB
     double maxWithNoise = 0;    // max level and noise summed as energies
     bool maxOk = false;         // maxWithNoise <= 120 dB
     double onAxisAt3m = 0;      // one loudspeaker, 3 m on its axis
     bool onAxisOk = false;      // onAxisAt3m >= 75 dB
     bool standardHeight = true; // listening height is 1.5 m
-    double totalWatts = 0;
-    double amplifierWatts = 0; // totalWatts + 20 %
+    double totalWatts = 0;      // count x speakerWatts
+    double amplifierWatts = 0;  // totalWatts + 20 %
 };
 
 Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers);
 
 // The figures as the lines the plan shows and the sheet prints (Russian, the locale's
-// decimal separator).
+// decimal separator): levels to 0.1 dB, shares in whole per cent, lengths to 0.01 m, powers to
+// 0.1 W. Above kMaxDrawnSpeakers the first line says so and the level figures are left out.
 std::vector<std::string> figureLines(const PlanInputs& in, const Figures& f,
                                      std::string_view decimalSeparator);
 

@@ -69,6 +69,12 @@ QColor paletteAt(double t) {
     return {mix(0), mix(1), mix(2)};
 }
 
+// A stale plan is drawn in greys.
+QColor shown(const QColor& colour, bool stale) {
+    const int grey = qGray(colour.rgb());
+    return stale ? QColor(grey, grey, grey) : colour;
+}
+
 // The colour bar's range: whole decibels around the map's levels.
 struct LevelRange {
     double low = 0;
@@ -94,13 +100,16 @@ struct Frame {
     QRectF room;
     double ppm = 1;
     QRectF legend;
+    bool legendBelow = false; // a wide room leaves more of the picture with the legend below
     double unit = 1;
-    double legendWidth = 0;
 };
 
 double safeSide(double metres) {
     return std::isfinite(metres) && metres > 0 ? metres : 1;
 }
+
+// Height of the legend laid out in rows below the room, in lines.
+constexpr double kLegendRows = 4.4;
 
 Frame frameFor(const QRectF& target, const PlanScene& scene, const QFontMetricsF& fm) {
     Frame f;
@@ -115,15 +124,29 @@ Frame frameFor(const QRectF& target, const PlanScene& scene, const QFontMetricsF
     double text = fm.horizontalAdvance(kLegendTitle);
     for (const QString& key : {kKeySpeaker, kKeyCoverage, kKeyWorst})
         text = std::max(text, 2 * u + fm.horizontalAdvance(key));
-    f.legendWidth = text + 0.5 * u;
-    const double availW = std::max(target.width() - left - gap - f.legendWidth - 0.5 * u, 1.0);
-    const double availH = std::max(target.height() - top - bottom, 1.0);
-    f.ppm = std::min(availW / length, availH / width);
+    const double legendWidth = text + 0.5 * u;
+
+    const double height = std::max(target.height() - top - bottom, 1.0);
+    const double besideW = std::max(target.width() - left - gap - legendWidth - 0.5 * u, 1.0);
+    const double belowW = std::max(target.width() - left - 0.5 * u, 1.0);
+    const double belowH = std::max(height - kLegendRows * u, 1.0);
+    const double besidePpm = std::min(besideW / length, height / width);
+    const double belowPpm = std::min(belowW / length, belowH / width);
+    f.legendBelow = belowPpm > besidePpm * 1.05;
+    f.ppm = f.legendBelow ? belowPpm : besidePpm;
     const QSizeF room(length * f.ppm, width * f.ppm);
-    const double block = left + room.width() + gap + f.legendWidth;
-    const double x0 = target.left() + std::max((target.width() - block) / 2, 0.0) + left;
-    f.room = QRectF(QPointF(x0, target.top() + top + (availH - room.height()) / 2), room);
-    f.legend = QRectF(f.room.right() + gap, target.top() + top, f.legendWidth, availH);
+    if (f.legendBelow) {
+        const double x0 = target.left() + std::max((target.width() - left - room.width()) / 2, 0.0);
+        const double block = room.height() + bottom + kLegendRows * u;
+        const double y0 = target.top() + top + std::max((height - block) / 2, 0.0);
+        f.room = QRectF(QPointF(x0 + left, y0), room);
+        f.legend = QRectF(x0, f.room.bottom() + bottom, target.right() - x0, kLegendRows * u);
+    } else {
+        const double block = left + room.width() + gap + legendWidth;
+        const double x0 = target.left() + std::max((target.width() - block) / 2, 0.0) + left;
+        f.room = QRectF(QPointF(x0, target.top() + top + (height - room.height()) / 2), room);
+        f.legend = QRectF(f.room.right() + gap, target.top() + top, legendWidth, height);
+    }
     return f;
 }
 
@@ -341,7 +364,7 @@ void drawWorstPoint(QPainter& p, const Frame& f, const PlanScene& scene) {
     p.setPen(QPen(QColor(255, 255, 255), f.unit * 0.25, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(c + QPointF(-r, -r), c + QPointF(r, r));
     p.drawLine(c + QPointF(-r, r), c + QPointF(r, -r));
-    p.setPen(QPen(kContour, f.unit * 0.12, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(shown(kContour, scene.stale), f.unit * 0.12, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(c + QPointF(-r, -r), c + QPointF(r, r));
     p.drawLine(c + QPointF(-r, r), c + QPointF(r, -r));
     const QString text = decimal(scene.figures.minLevel, 1) + QStringLiteral(" дБ");
@@ -355,8 +378,8 @@ void drawWorstPoint(QPainter& p, const Frame& f, const PlanScene& scene) {
     p.restore();
 }
 
-// Two neighbours of one row (same y) or one column (same x), the lowest row or the leftmost
-// column, as indices; nothing when no two loudspeakers share a line.
+// Two neighbours of one row (same y) or one column (same x), as indices; nothing when no two
+// loudspeakers share a line.
 std::optional<std::pair<std::size_t, std::size_t>> neighbours(const std::vector<plan::Speaker>& s,
                                                               bool alongX) {
     auto along = [alongX](const plan::Speaker& a) { return alongX ? a.x : a.y; };
@@ -367,11 +390,19 @@ std::optional<std::pair<std::size_t, std::size_t>> neighbours(const std::vector<
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return std::pair(line(s[a]), along(s[a])) < std::pair(line(s[b]), along(s[b]));
     });
-    for (std::size_t i = 1; i < order.size(); ++i) {
-        const plan::Speaker& a = s[order[i - 1]];
-        const plan::Speaker& b = s[order[i]];
-        if (line(a) == line(b) && along(b) - along(a) > 1e-3)
-            return std::pair(order[i - 1], order[i]);
+    // The first line holding two loudspeakers apart; of its neighbours, the middle pair, which
+    // keeps the dimension clear of the corners where the worst point usually lies.
+    for (std::size_t begin = 0; begin < order.size();) {
+        std::size_t end = begin;
+        while (end < order.size() && line(s[order[end]]) == line(s[order[begin]]))
+            ++end;
+        std::vector<std::pair<std::size_t, std::size_t>> pairs;
+        for (std::size_t i = begin + 1; i < end; ++i)
+            if (along(s[order[i]]) - along(s[order[i - 1]]) > 1e-3)
+                pairs.emplace_back(order[i - 1], order[i]);
+        if (!pairs.empty())
+            return pairs[(pairs.size() - 1) / 2];
+        begin = end;
     }
     return std::nullopt;
 }
@@ -423,12 +454,47 @@ void drawSteps(QPainter& p, const Frame& f, const PlanScene& scene) {
     }
 }
 
+// The distance of the two closest points, or limit where no two are closer than that; found
+// through square cells of the limit's size, so thousands of points take no time.
+double closestDistance(const std::vector<QPointF>& points, double limit) {
+    auto cell = [limit](QPointF p) {
+        return std::pair(std::llround(std::floor(p.x() / limit)),
+                         std::llround(std::floor(p.y() / limit)));
+    };
+    std::vector<std::pair<std::pair<long long, long long>, std::size_t>> cells;
+    cells.reserve(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i)
+        cells.emplace_back(cell(points[i]), i);
+    std::sort(cells.begin(), cells.end());
+    double best = limit;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const auto [cx, cy] = cell(points[i]);
+        for (long long dx = -1; dx <= 1; ++dx) {
+            for (long long dy = -1; dy <= 1; ++dy) {
+                const std::pair key(cx + dx, cy + dy);
+                auto it =
+                    std::lower_bound(cells.begin(), cells.end(), std::pair(key, std::size_t{0}));
+                for (; it != cells.end() && it->first == key; ++it)
+                    if (it->second > i)
+                        best = std::min(best, QLineF(points[i], points[it->second]).length());
+            }
+        }
+    }
+    return best;
+}
+
 void drawSpeakers(QPainter& p, const Frame& f, const PlanScene& scene) {
     const PlanMapping m = mappingOf(f);
-    const double n = static_cast<double>(std::max<std::size_t>(scene.speakers.size(), 1));
-    const double spacing = std::sqrt(f.room.width() * f.room.height() / n);
-    const bool numbered = spacing >= 2.5 * f.unit;
-    const double r = numbered ? 0.5 * f.unit : std::max(0.12 * f.unit, 0.25 * spacing);
+    std::vector<QPointF> at;
+    at.reserve(scene.speakers.size());
+    for (const plan::Speaker& s : scene.speakers)
+        at.push_back(m.toScreen(s.x, s.y));
+    // Numbers go inside symbols of a half line; closer loudspeakers get small plain dots.
+    const double roomy = 2.2 * f.unit;
+    const double spacing = closestDistance(at, roomy);
+    const bool numbered = spacing >= roomy;
+    const double r =
+        numbered ? 0.5 * f.unit : std::clamp(0.35 * spacing, 0.12 * f.unit, 0.45 * f.unit);
     QFont small = p.font();
     small.setBold(true);
     small.setPointSizeF(p.font().pointSizeF() * 0.9);
@@ -436,8 +502,7 @@ void drawSpeakers(QPainter& p, const Frame& f, const PlanScene& scene) {
     p.save();
     p.setFont(small);
     for (std::size_t i = 0; i < scene.speakers.size(); ++i) {
-        const plan::Speaker& s = scene.speakers[i];
-        const QPointF c = m.toScreen(s.x, s.y);
+        const QPointF c = at[i];
         if (static_cast<int>(i) == scene.selected) {
             p.setPen(QPen(kSelection, 0.25 * f.unit));
             p.setBrush(Qt::NoBrush);
@@ -461,83 +526,114 @@ void drawSpeakers(QPainter& p, const Frame& f, const PlanScene& scene) {
     p.restore();
 }
 
-// Decibels between the legend's labels: at least one and a half lines apart.
-double legendStep(const LevelRange& range, double height, double unit) {
+// Decibels between the legend's labels, each label given room of its own.
+double legendStep(const LevelRange& range, double length, double perLabel) {
     for (const double step : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0})
-        if ((range.high - range.low) / step * 1.5 * unit <= height)
+        if ((range.high - range.low) / step * perLabel <= length)
             return step;
     return 100.0;
 }
 
-QColor shown(const QColor& colour, bool stale) {
-    const int grey = qGray(colour.rgb());
-    return stale ? QColor(grey, grey, grey) : colour;
+// The colour bar, low levels at its bottom or left end, with labels in decibels and the
+// target marked across it.
+void drawColourBar(QPainter& p, const QRectF& bar, bool vertical, const PlanScene& scene,
+                   const LevelRange& range, double u) {
+    const QPointF low = vertical ? bar.bottomLeft() : bar.topLeft();
+    const QPointF high = vertical ? bar.topLeft() : bar.topRight();
+    QLinearGradient gradient(low, high);
+    for (int i = 0; i <= 16; ++i)
+        gradient.setColorAt(i / 16.0, shown(paletteAt(i / 16.0), scene.stale));
+    p.fillRect(bar, gradient);
+    p.setPen(QPen(QColor(0, 0, 0), 0.05 * u));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(bar);
+    auto along = [&](double level) { return low + (high - low) * range.at(level); };
+    const QFontMetricsF fm(p.font(), p.device());
+    const double perLabel = vertical ? 1.5 * u : fm.horizontalAdvance(QStringLiteral("000")) + u;
+    const double step = legendStep(range, vertical ? bar.height() : bar.width(), perLabel);
+    p.setPen(QPen(kAxisText, 0.05 * u));
+    for (double level = std::ceil(range.low / step) * step; level <= range.high + 1e-9;
+         level += step) {
+        const QPointF at = along(level);
+        const QString label = QString::number(level);
+        if (vertical) {
+            p.drawLine(QPointF(bar.right(), at.y()), QPointF(bar.right() + 0.3 * u, at.y()));
+            p.drawText(QRectF(bar.right() + 0.4 * u, at.y() - u / 2, 4 * u, u),
+                       Qt::AlignLeft | Qt::AlignVCenter, label);
+        } else {
+            p.drawLine(QPointF(at.x(), bar.bottom()), QPointF(at.x(), bar.bottom() + 0.3 * u));
+            p.drawText(QRectF(at.x() - 2 * u, bar.bottom() + 0.3 * u, 4 * u, u), Qt::AlignCenter,
+                       label);
+        }
+    }
+    const double t = range.at(scene.figures.target);
+    if (t >= 0 && t <= 1) {
+        const QPointF at = along(scene.figures.target);
+        p.setPen(QPen(shown(kContour, scene.stale), 0.18 * u));
+        if (vertical)
+            p.drawLine(QPointF(bar.left() - 0.2 * u, at.y()),
+                       QPointF(bar.right() + 0.2 * u, at.y()));
+        else
+            p.drawLine(QPointF(at.x(), bar.top() - 0.2 * u),
+                       QPointF(at.x(), bar.bottom() + 0.2 * u));
+    }
+}
+
+// The key: a sample of each mark and what it stands for, in a column or in a row.
+void drawKeys(QPainter& p, QPointF at, bool column, const PlanScene& scene, double u) {
+    const QFontMetricsF fm(p.font(), p.device());
+    auto entry = [&](const QString& text) {
+        p.setPen(kAxisText);
+        const double w = fm.horizontalAdvance(text);
+        p.drawText(QRectF(at.x() + 1.6 * u, at.y(), w + u, u), Qt::AlignLeft | Qt::AlignVCenter,
+                   text);
+        at += column ? QPointF(0, 1.3 * u) : QPointF(2.6 * u + w, 0);
+    };
+    auto mid = [&] { return QPointF(at.x() + 0.7 * u, at.y() + 0.5 * u); };
+    p.setPen(QPen(QColor(0, 0, 0), 0.08 * u));
+    p.setBrush(QColor(255, 255, 255));
+    p.drawEllipse(mid(), 0.4 * u, 0.4 * u);
+    entry(kKeySpeaker);
+    p.setPen(QPen(QColor(90, 90, 90), 0.07 * u));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(mid().x() - 0.6 * u, at.y() + 0.1 * u, 1.2 * u, 1.2 * u), 0, 180 * 16);
+    entry(kKeyCoverage);
+    p.setPen(QPen(shown(kContour, scene.stale), 0.18 * u));
+    p.drawLine(mid() - QPointF(0.6 * u, 0), mid() + QPointF(0.6 * u, 0));
+    entry(QStringLiteral("T = ") + decimal(scene.figures.target, 1) + QStringLiteral(" дБ"));
+    p.setPen(QPen(shown(kContour, scene.stale), 0.12 * u));
+    const double r = 0.3 * u;
+    p.drawLine(mid() + QPointF(-r, -r), mid() + QPointF(r, r));
+    p.drawLine(mid() + QPointF(-r, r), mid() + QPointF(r, -r));
+    entry(kKeyWorst);
 }
 
 void drawLegend(QPainter& p, const Frame& f, const PlanScene& scene,
                 const std::optional<LevelRange>& range) {
     const double u = f.unit;
     const QRectF& box = f.legend;
+    const QFontMetricsF fm(p.font(), p.device());
     p.save();
     p.setPen(kAxisText);
-    p.drawText(QRectF(box.left(), box.top(), box.width(), u), Qt::AlignLeft | Qt::AlignVCenter,
+    const double titleWidth = fm.horizontalAdvance(kLegendTitle);
+    p.drawText(QRectF(box.left(), box.top(), titleWidth + u, u), Qt::AlignLeft | Qt::AlignVCenter,
                kLegendTitle);
-    const double keysHeight = kKeyLines * 1.3 * u;
-    const double barTop = box.top() + 1.3 * u;
-    const double barBottom = std::max(barTop + 3 * u, box.bottom() - keysHeight - 0.8 * u);
-    const QRectF bar(box.left(), barTop, 1.0 * u, barBottom - barTop);
-    const QFontMetricsF fm(p.font(), p.device());
-    if (range) {
-        QLinearGradient gradient(bar.bottomLeft(), bar.topLeft());
-        for (int i = 0; i <= 16; ++i)
-            gradient.setColorAt(i / 16.0, shown(paletteAt(i / 16.0), scene.stale));
-        p.fillRect(bar, gradient);
-        p.setPen(QPen(QColor(0, 0, 0), 0.05 * u));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(bar);
-        const double step = legendStep(*range, bar.height(), u);
-        p.setPen(QPen(kAxisText, 0.05 * u));
-        for (double level = std::ceil(range->low / step) * step; level <= range->high + 1e-9;
-             level += step) {
-            const double y = bar.bottom() - range->at(level) * bar.height();
-            p.drawLine(QPointF(bar.right(), y), QPointF(bar.right() + 0.3 * u, y));
-            p.drawText(QRectF(bar.right() + 0.4 * u, y - u / 2, box.width(), u),
-                       Qt::AlignLeft | Qt::AlignVCenter, QString::number(level));
-        }
-        const double t = range->at(scene.figures.target);
-        if (t >= 0 && t <= 1) {
-            const double y = bar.bottom() - t * bar.height();
-            p.setPen(QPen(shown(kContour, scene.stale), 0.18 * u));
-            p.drawLine(QPointF(bar.left() - 0.2 * u, y), QPointF(bar.right() + 0.2 * u, y));
-        }
+    if (f.legendBelow) {
+        const double barLeft = box.left() + titleWidth + u;
+        const QRectF bar(barLeft, box.top() + 0.05 * u,
+                         std::clamp(box.right() - barLeft - u, 4 * u, 30 * u), 0.9 * u);
+        if (range)
+            drawColourBar(p, bar, false, scene, *range, u);
+        drawKeys(p, QPointF(box.left(), box.top() + 2.8 * u), false, scene, u);
+    } else {
+        const double keysHeight = kKeyLines * 1.3 * u;
+        const double barTop = box.top() + 1.7 * u;
+        const double barBottom = std::max(barTop + 3 * u, box.bottom() - keysHeight - 0.8 * u);
+        const QRectF bar(box.left(), barTop, u, barBottom - barTop);
+        if (range)
+            drawColourBar(p, bar, true, scene, *range, u);
+        drawKeys(p, QPointF(box.left(), bar.bottom() + 0.8 * u), true, scene, u);
     }
-
-    // The key: a sample of each mark and what it stands for.
-    double y = bar.bottom() + 0.8 * u;
-    const QPointF sample(box.left() + 0.7 * u, 0);
-    auto entry = [&](const QString& text) {
-        p.setPen(kAxisText);
-        p.drawText(QRectF(box.left() + 2 * u, y, box.width() - 2 * u, u),
-                   Qt::AlignLeft | Qt::AlignVCenter, text);
-        y += 1.3 * u;
-    };
-    const double mid = 0.5 * u;
-    p.setPen(QPen(QColor(0, 0, 0), 0.08 * u));
-    p.setBrush(QColor(255, 255, 255));
-    p.drawEllipse(QPointF(sample.x(), y + mid), 0.4 * u, 0.4 * u);
-    entry(kKeySpeaker);
-    p.setPen(QPen(QColor(90, 90, 90), 0.07 * u));
-    p.setBrush(Qt::NoBrush);
-    p.drawArc(QRectF(sample.x() - 0.6 * u, y + 0.1 * u, 1.2 * u, 1.2 * u), 0, 180 * 16);
-    entry(kKeyCoverage);
-    p.setPen(QPen(shown(kContour, scene.stale), 0.18 * u));
-    p.drawLine(QPointF(sample.x() - 0.6 * u, y + mid), QPointF(sample.x() + 0.6 * u, y + mid));
-    entry(QStringLiteral("T = ") + decimal(scene.figures.target, 1) + QStringLiteral(" дБ"));
-    p.setPen(QPen(shown(kContour, scene.stale), 0.12 * u));
-    const double r = 0.3 * u;
-    p.drawLine(QPointF(sample.x() - r, y + mid - r), QPointF(sample.x() + r, y + mid + r));
-    p.drawLine(QPointF(sample.x() - r, y + mid + r), QPointF(sample.x() + r, y + mid - r));
-    entry(kKeyWorst);
     p.restore();
 }
 

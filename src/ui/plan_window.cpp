@@ -413,8 +413,8 @@ void PlanWindow::buildControls() {
     auto* row = new QHBoxLayout(this);
     row->addLayout(pictureColumn, 1);
     row->addLayout(side);
-    layoutBox->setFixedWidth(340);
-    figuresBox->setFixedWidth(340);
+    layoutBox->setFixedWidth(380);
+    figuresBox->setFixedWidth(380);
 
     setTabOrder(view_, methods_);
     setTabOrder(methods_, reset_);
@@ -422,7 +422,7 @@ void PlanWindow::buildControls() {
     setTabOrder(export_, help_);
     setTabOrder(help_, figures_);
     setMinimumSize(800, 500);
-    resize(1040, 640);
+    resize(1100, 660);
 }
 
 void PlanWindow::fillMethods(SpeakerType type) {

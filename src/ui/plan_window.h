@@ -33,6 +33,8 @@ public:
     void setStale(bool stale);
     const PlanScene& scene() const { return scene_; }
     bool hasScene() const { return hasScene_; }
+    // Where the room lies in the view now.
+    PlanMapping mapping() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -51,7 +53,6 @@ protected:
 
 private:
     bool editable() const;
-    PlanMapping mapping() const;
     int speakerAt(QPointF point) const;
     // Puts a loudspeaker at a point, kept inside the room (or on its wall), and recomputes.
     void place(int index, double x, double y);

@@ -1,0 +1,198 @@
+#include "core/coverage.h"
+#include "core/parameters.h"
+#include "ui/plan_window.h"
+#include "ui_test_support.h"
+
+#include <QComboBox>
+#include <QTextEdit>
+
+#include <memory>
+
+using namespace pa;
+
+namespace {
+
+// The plan of the worked example the main window starts with.
+plan::PlanInputs startPlan() {
+    CalculationRecord record;
+    applyStartValues(record);
+    const CoverageOutcome outcome =
+        calculateCoverage({"3", "90", "70", "3", "6", "6", 1, true}, record, ".");
+    if (outcome.stop)
+        qFatal("the worked example stopped");
+    const auto in = plan::planInputs(record, SpeakerType::Ceiling, ".");
+    if (!in)
+        qFatal("the worked example gives no plan");
+    return *in;
+}
+
+struct PlanUnderTest {
+    PlanUnderTest() : window(std::make_unique<PlanWindow>(dialogs, [] { return ","; })) {
+        window->show();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            qWarning("plan window not active");
+    }
+    PlanView* view() const { return window->findChild<PlanView*>(); }
+    QString figures() const { return window->findChild<QTextEdit*>("TxtFigures")->toPlainText(); }
+    QString state() const { return window->findChild<QLabel*>("LblPlanState")->text(); }
+    std::size_t count() const { return view()->scene().speakers.size(); }
+    QPoint at(const plan::Speaker& s) const {
+        return view()->mapping().toScreen(s.x, s.y).toPoint();
+    }
+    QPoint at(double x, double y) const { return view()->mapping().toScreen(x, y).toPoint(); }
+
+    ScriptedDialogs dialogs;
+    std::unique_ptr<PlanWindow> window;
+};
+
+} // namespace
+
+class TstPlanWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void beforeCalculation() {
+        PlanUnderTest t;
+        QCOMPARE(t.state(), QStringLiteral("Нажмите «РАСЧИТАТЬ», чтобы построить план"));
+        QVERIFY(t.figures().isEmpty());
+        QVERIFY(!t.window->scene());
+        QVERIFY(!t.window->findChild<QComboBox*>("CmbMethod")->isEnabled());
+    }
+
+    void startExample() {
+        PlanUnderTest t;
+        t.window->showCalculation(startPlan());
+        QCOMPARE(t.count(), std::size_t{5});
+        QVERIFY(t.figures().contains(QStringLiteral("Громкоговорителей: 5")));
+        QVERIFY(t.figures().contains(QStringLiteral(",")));
+        QVERIFY(!t.view()->scene().levels.empty());
+        QCOMPARE(t.window->findChild<QComboBox*>("CmbMethod")->currentText(),
+                 QStringLiteral("По расчету"));
+    }
+
+    // Each user edit changes the layout and the figures follow.
+    void edits_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<double>("dx");
+        QTest::addColumn<double>("dy");
+        QTest::newRow("drag moves a loudspeaker with the mouse") << "drag" << 5 << 1.0 << -0.5;
+        QTest::newRow("right arrow moves by a tenth") << "right" << 5 << 0.1 << 0.0;
+        QTest::newRow("shift and up move a metre up the room") << "shift-up" << 5 << 0.0 << 1.0;
+        QTest::newRow("arrows stop at the wall") << "shift-left" << 5 << -5.0 << 0.0;
+        QTest::newRow("delete removes the picked one") << "delete" << 4 << 0.0 << 0.0;
+        QTest::newRow("double click on the floor adds one") << "double" << 6 << 0.0 << 0.0;
+    }
+    void edits() {
+        QFETCH(QString, action);
+        QFETCH(int, count);
+        QFETCH(double, dx);
+        QFETCH(double, dy);
+        PlanUnderTest t;
+        t.window->showCalculation(startPlan());
+        const QString before = t.figures();
+        // The last loudspeaker of the start layout stands alone in its row, in the middle.
+        const plan::Speaker start = t.view()->scene().speakers.back();
+        const int last = static_cast<int>(t.count()) - 1;
+        QTest::mouseClick(t.view(), Qt::LeftButton, {}, t.at(start));
+        QCOMPARE(t.view()->scene().selected, last);
+        if (action == "drag") {
+            QTest::mousePress(t.view(), Qt::LeftButton, {}, t.at(start));
+            QTest::mouseMove(t.view(), t.at(start.x + dx / 2, start.y + dy / 2));
+            QTest::mouseMove(t.view(), t.at(start.x + dx, start.y + dy));
+            QTest::mouseRelease(t.view(), Qt::LeftButton, {}, t.at(start.x + dx, start.y + dy));
+        } else if (action == "double") {
+            QTest::mouseDClick(t.view(), Qt::LeftButton, {}, t.at(0.3, 0.3));
+        } else {
+            const Qt::Key key = action == "delete"       ? Qt::Key_Delete
+                                : action == "right"      ? Qt::Key_Right
+                                : action == "shift-left" ? Qt::Key_Left
+                                                         : Qt::Key_Up;
+            const Qt::KeyboardModifiers mod =
+                action.startsWith("shift") ? Qt::ShiftModifier : Qt::NoModifier;
+            for (int i = 0; i < (action == "shift-left" ? 5 : 1); ++i)
+                QTest::keyClick(t.view(), key, mod);
+        }
+        QCOMPARE(t.count(), std::size_t(count));
+        QVERIFY(t.figures() != before);
+        if (count == 5) {
+            const plan::Speaker moved = t.view()->scene().speakers.back();
+            const double tolerance = action == "drag" ? 0.05 : 1e-9;
+            QVERIFY(std::abs(moved.x - std::max(start.x + dx, 0.0)) <= tolerance);
+            QVERIFY(std::abs(moved.y - (start.y + dy)) <= tolerance);
+        }
+    }
+
+    void wallLoudspeakersStayOnTheirWall() {
+        PlanUnderTest t;
+        plan::PlanInputs in = startPlan();
+        in.type = SpeakerType::Wall;
+        t.window->showCalculation(in);
+        const plan::Speaker first = t.view()->scene().speakers.front();
+        QTest::mousePress(t.view(), Qt::LeftButton, {}, t.at(first));
+        QTest::mouseMove(t.view(), t.at(first.x + 1, first.y + 2));
+        QTest::mouseRelease(t.view(), Qt::LeftButton, {}, t.at(first.x + 1, first.y + 2));
+        const plan::Speaker moved = t.view()->scene().speakers.front();
+        QCOMPARE(moved.y, first.y);
+        QVERIFY(moved.x > first.x + 0.9);
+        QTest::mouseDClick(t.view(), Qt::LeftButton, {}, t.at(3, in.width - 1));
+        QCOMPARE(t.view()->scene().speakers.back().y, in.width);
+        QCOMPARE(t.view()->scene().speakers.back().wall, plan::Wall::Far);
+    }
+
+    void staleKeepsGreyedPictureAndTakesNoEdits() {
+        PlanUnderTest t;
+        t.window->showCalculation(startPlan());
+        const QString figures = t.figures();
+        t.window->markStale();
+        QCOMPARE(t.state(), QStringLiteral("Исходные данные изменились — нажмите «РАСЧИТАТЬ»"));
+        QVERIFY(t.view()->scene().stale);
+        QCOMPARE(t.count(), std::size_t{5});
+        QTest::mouseClick(t.view(), Qt::LeftButton, {}, t.at(t.view()->scene().speakers[0]));
+        QTest::keyClick(t.view(), Qt::Key_Delete);
+        QCOMPARE(t.count(), std::size_t{5});
+        QCOMPARE(t.figures(), figures);
+        t.window->showCalculation(startPlan());
+        QVERIFY(!t.view()->scene().stale);
+    }
+
+    // The chosen method stays while the type stays; a new type starts from its default.
+    void methodFollowsType() {
+        PlanUnderTest t;
+        auto* methods = t.window->findChild<QComboBox*>("CmbMethod");
+        t.window->showCalculation(startPlan());
+        methods->setCurrentIndex(1);
+        emit methods->activated(1);
+        const std::size_t edgeToEdge = t.count();
+        t.window->showCalculation(startPlan());
+        QCOMPARE(methods->currentIndex(), 1);
+        QCOMPARE(t.count(), edgeToEdge);
+        plan::PlanInputs horn = startPlan();
+        horn.type = SpeakerType::Horn;
+        t.window->showCalculation(horn);
+        QCOMPARE(methods->currentIndex(), 0);
+        QCOMPARE(methods->count(), 2);
+    }
+
+    void tooManyToDraw() {
+        PlanUnderTest t;
+        plan::PlanInputs in = startPlan();
+        in.count = 2001;
+        t.window->showCalculation(in);
+        QVERIFY(t.figures().contains(
+            QStringLiteral("Слишком много громкоговорителей для плана (2001)")));
+        QVERIFY(t.view()->scene().levels.empty());
+        QVERIFY(!t.view()->grab().isNull());
+    }
+
+    void helpOnF1() {
+        PlanUnderTest t;
+        QTest::keyClick(t.window.get(), Qt::Key_F1);
+        QCOMPARE(t.dialogs.shown.size(), 1);
+        QCOMPARE(t.dialogs.shown[0].title, QStringLiteral("Справка по плану"));
+        QVERIFY(t.dialogs.shown[0].text.contains(QStringLiteral("реверберации")));
+    }
+};
+
+QTEST_MAIN(TstPlanWindow)
+#include "tst_plan_window.moc"
