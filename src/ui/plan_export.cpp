@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <utility>
 
 namespace pa {
@@ -136,27 +137,47 @@ public:
             fit(frames_[frame_].height() + 1);
     }
 
-    // Rows of the positions table to come: with or without the wall column.
-    void startTable(bool withWalls) {
+    // The positions table, its header row repeated at the top of every frame it continues in.
+    // A table that fits on the rest of the page is shared evenly among the frames it needs, and
+    // frames beside its first one start level with it.
+    void table(const std::vector<plan::PositionRow>& rows, bool withWalls) {
         shares_ = withWalls ? kColumnShares : kCeilingColumnShares;
-        tableStarted_ = false;
-    }
-
-    // One row of the positions table; the header row is repeated at the top of every frame the
-    // table continues in.
-    void tableRow(const plan::PositionRow& row) {
         const double height = lineHeight(sheetFont(kTextPt)) + mm(1);
-        if (fit(tableStarted_ ? height : 2 * height) || !tableStarted_) {
-            tableStarted_ = true;
-            std::array<QString, 4> header;
-            std::ranges::transform(plan::kPositionHeader, header.begin(), fromStd);
-            cells(header, true);
+        fit(2 * height);
+        const double top = y_;
+        const qsizetype first = frame_;
+        const int page = page_number_;
+        const auto startOf = [&](qsizetype f) {
+            return frames_[f].top() == frames_[first].top() ? top : frames_[f].top();
+        };
+        std::size_t room = 0;
+        std::size_t used = 0;
+        for (qsizetype f = first; f < frames_.size() && room < rows.size(); ++f, ++used)
+            room += static_cast<std::size_t>(
+                std::max(0.0, std::floor((frames_[f].bottom() - startOf(f)) / height) - 1));
+        const std::size_t perFrame =
+            room >= rows.size() && used > 0 ? (rows.size() + used - 1) / used : rows.size();
+
+        std::size_t inFrame = 0;
+        for (const plan::PositionRow& row : rows) {
+            if (inFrame > 0 && (inFrame == perFrame || y_ + height > frames_[frame_].bottom())) {
+                nextFrame();
+                if (page_number_ == page)
+                    y_ = startOf(frame_);
+                inFrame = 0;
+            }
+            if (inFrame == 0) {
+                std::array<QString, 4> header;
+                std::ranges::transform(plan::kPositionHeader, header.begin(), fromStd);
+                cells(header, true);
+                y_ += height;
+            }
+            std::array<QString, 4> texts;
+            std::ranges::transform(row, texts.begin(), fromStd);
+            cells(texts, false);
             y_ += height;
+            ++inFrame;
         }
-        std::array<QString, 4> texts;
-        std::ranges::transform(row, texts.begin(), [](const std::string& s) { return fromStd(s); });
-        cells(texts, false);
-        y_ += height;
     }
 
 private:
@@ -203,10 +224,14 @@ private:
     bool fit(double height) {
         if (y_ + height <= frames_[frame_].bottom() || y_ == frames_[frame_].top())
             return false;
+        nextFrame();
+        return true;
+    }
+
+    void nextFrame() {
         if (++frame_ >= frames_.size())
             nextPage();
         y_ = frames_[frame_].top();
-        return true;
     }
 
     void nextPage() {
@@ -245,7 +270,6 @@ private:
     qsizetype frame_ = 0;
     double y_ = 0;
     int page_number_ = 1;
-    bool tableStarted_ = false;
     std::array<double, 4> shares_ = kColumnShares;
 };
 
@@ -352,14 +376,18 @@ void paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument
     SheetWriter sheet(painter, device, document);
     sheet.firstPage();
 
-    sheet.heading(QStringLiteral("Исходные данные"));
-    for (const ReportEntry& entry : document.entries)
-        if (!entry.result)
+    // A section without lines leaves out its heading too.
+    for (const bool results : {false, true}) {
+        bool headed = false;
+        for (const ReportEntry& entry : document.entries) {
+            if (entry.result != results)
+                continue;
+            if (!std::exchange(headed, true))
+                sheet.heading(results ? QStringLiteral("Результаты расчета")
+                                      : QStringLiteral("Исходные данные"));
             sheet.entry(entry.caption, entry.value);
-    sheet.heading(QStringLiteral("Результаты расчета"));
-    for (const ReportEntry& entry : document.entries)
-        if (entry.result)
-            sheet.entry(entry.caption, entry.value);
+        }
+    }
 
     const PlanScene& scene = document.scene;
     const std::string separator = document.decimalSeparator.toStdString();
@@ -372,13 +400,11 @@ void paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument
     sheet.heading(QStringLiteral("Положение громкоговорителей"));
     const bool onWalls = std::ranges::any_of(
         scene.speakers, [](const plan::Speaker& s) { return s.wall != plan::Wall::None; });
-    sheet.startTable(onWalls);
     if (onWalls)
         sheet.paragraph(QStringLiteral("Стена: ближняя — Y = 0, дальняя — Y = ") +
                         fromStd(plan::metres(scene.inputs.width, separator)) +
                         QStringLiteral(" м"));
-    for (const plan::PositionRow& row : plan::positionRows(scene.speakers, separator))
-        sheet.tableRow(row);
+    sheet.table(plan::positionRows(scene.speakers, separator), onWalls);
 }
 
 bool printSheet(QPrinter& printer, const PlanDocument& document) {
