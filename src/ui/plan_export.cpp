@@ -52,7 +52,7 @@ QFont sheetFont(double points, bool bold = false) {
     QFont font(kFontFamily);
     font.setPointSizeF(points);
     font.setBold(bold);
-    // Whole glyph outlines go into the PDF, so the text stays text, Cyrillic included.
+    // Outline glyphs embed in a PDF as text with its Unicode mapping; a bitmap face would not.
     font.setStyleStrategy(QFont::PreferOutline);
     return font;
 }
