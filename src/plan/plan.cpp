@@ -255,11 +255,13 @@ std::optional<PlanInputs> planInputs(const CalculationRecord& record, SpeakerTyp
     in.speakerWatts = roundHalfEven(*factor * *power);
 
     const double maxAngle = type == SpeakerType::Ceiling ? kApproxPi : kApproxFullTurn;
+    // The range may be 0: a wall loudspeaker whose range just reaches the listening plane
+    // projects to 0 m, and the calculation accepts it.
     const bool sane =
         in.length > 0 && in.length <= kMaxRoomSide && in.width > 0 && in.width <= kMaxRoomSide &&
         in.listenHeight >= 0 && in.mountHeight > in.listenHeight &&
         in.mountHeight <= kMaxRoomSide && in.dirCoef > 0 && in.dirCoef < maxAngle &&
-        in.effRange > 0 && *count >= 1 && *count <= kMaxLaidOut && *count == std::floor(*count) &&
+        in.effRange >= 0 && *count >= 1 && *count <= kMaxLaidOut && *count == std::floor(*count) &&
         std::abs(in.totalSpl) <= kMaxAbsLevel && std::abs(in.roomNoise) <= kMaxAbsLevel &&
         std::abs(in.overlap) <= kMaxAbsLevel && in.speakerWatts >= 1 &&
         in.speakerWatts <= kMaxLaidOut * kMaxLaidOut;
@@ -346,11 +348,16 @@ Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers) {
 
 std::vector<std::string> figureLines(const PlanInputs& in, const Figures& f,
                                      std::string_view decimalSeparator) {
-    const auto db = [&](double v) { return fixed(v, 1, decimalSeparator) + " дБ"; };
-    const auto m = [&](double v) { return fixed(v, 2, decimalSeparator) + " м"; };
-    const auto watts = [&](double v) { return fixed(v, 1, decimalSeparator) + " Вт"; };
+    const auto number = [&](double v, int decimals) {
+        return fixed(v, decimals, decimalSeparator);
+    };
+    const auto db = [&](double v) { return number(v, 1) + " дБ"; };
+    const auto m = [&](double v) { return number(v, 2) + " м"; };
+    const auto watts = [&](double v) { return number(v, 1) + " Вт"; };
     const auto where = [&](Point p) { return " (x = " + m(p.x) + ", y = " + m(p.y) + ")"; };
     const std::string source = "СП 3.13130.2009";
+    const std::string standardHeight = number(kStandardListen, 1) + " м";
+    const std::string maxTotal = "не выше " + number(kMaxTotalLevel, 0) + " дБ";
 
     std::vector<std::string> lines;
     if (f.count > kMaxDrawnSpeakers)
@@ -374,28 +381,28 @@ std::vector<std::string> figureLines(const PlanInputs& in, const Figures& f,
     lines.push_back("Целевой уровень (шум " + db(in.roomNoise) + " + превышение " + db(in.overlap) +
                     "): " + db(f.target));
     if (f.mapped) {
-        lines.push_back("Доля площади с уровнем не ниже целевого: " +
-                        fixed(f.shareAtTarget * 100, 0, decimalSeparator) + " %");
-        lines.push_back("Уровень не менее чем на 15 дБ выше шума во всех точках на высоте 1" +
-                        std::string(decimalSeparator) + "5 м (" + source + ", п. 4.2): минимум " +
-                        db(f.minLevel) + " при требуемых " + db(in.roomNoise + kAboveNoise) +
-                        " — " + verdict(f.aboveNoiseOk));
+        lines.push_back(
+            "Доля площади с уровнем не ниже целевого: " + number(f.shareAtTarget * 100, 0) + " %");
+        lines.push_back("Уровень не менее чем на " + number(kAboveNoise, 0) +
+                        " дБ выше шума во всех точках на высоте " + standardHeight + " (" + source +
+                        ", п. 4.2): минимум " + db(f.minLevel) + " при требуемых " +
+                        db(in.roomNoise + kAboveNoise) + " — " + verdict(f.aboveNoiseOk));
         if (!f.standardHeight)
             lines.push_back("Эта проверка сделана на выбранной высоте прослушивания " +
-                            m(in.listenHeight) + ", а не на 1" + std::string(decimalSeparator) +
-                            "5 м");
-        lines.push_back("Уровень громкоговорителей вместе с шумом не выше 120 дБ (" + source +
+                            m(in.listenHeight) + ", а не на " + standardHeight);
+        lines.push_back("Уровень громкоговорителей вместе с шумом " + maxTotal + " (" + source +
                         ", п. 4.1): " + db(f.maxWithNoise) + " — " + verdict(f.maxOk));
     } else {
-        lines.push_back("Уровни по площади не рассчитаны: проверки по п. 4.2 и по уровню не "
-                        "выше 120 дБ (п. 4.1) " +
-                        source + " не выполнялись");
+        lines.push_back("Уровни по площади не рассчитаны: проверки по п. 4.2 и по уровню " +
+                        maxTotal + " (п. 4.1) " + source + " не выполнялись");
     }
-    lines.push_back("Каждый громкоговоритель не менее 75 дБ на оси в 3 м (" + source +
+    lines.push_back("Каждый громкоговоритель не менее " + number(kMinOnAxisLevel, 0) +
+                    " дБ на оси в " + number(kOnAxisDistance, 0) + " м (" + source +
                     ", п. 4.1): " + db(f.onAxisAt3m) + " — " + verdict(f.onAxisOk));
     lines.push_back("Суммарная мощность громкоговорителей: " + std::to_string(f.count) + " × " +
                     watts(in.speakerWatts) + " = " + watts(f.totalWatts));
-    lines.push_back("Усилитель не менее (сумма + 20 %): " + watts(f.amplifierWatts));
+    lines.push_back("Усилитель не менее (сумма + " + number((kAmplifierReserve - 1) * 100, 0) +
+                    " %): " + watts(f.amplifierWatts));
     return lines;
 }
 
