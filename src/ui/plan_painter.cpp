@@ -154,20 +154,17 @@ PlanMapping mappingOf(const Frame& f) {
     return {f.room.bottomLeft(), f.ppm};
 }
 
-// Text with a light halo, readable over any colour of the map.
-void haloText(QPainter& p, const QRectF& box, int flags, const QString& text) {
-    QPainterPath path;
+// Text on a light plate, readable over any colour of the map.
+void plateText(QPainter& p, const QRectF& box, int flags, const QString& text) {
     const QFontMetricsF fm(p.font(), p.device());
     const QRectF bounds = fm.boundingRect(box, flags, text);
-    path.addText(QPointF(bounds.left(), bounds.top() + fm.ascent()), p.font(), text);
+    const double pad = 0.12 * fm.height();
     p.save();
-    p.setPen(QPen(QColor(255, 255, 255, 220), fm.height() * 0.2, Qt::SolidLine, Qt::RoundCap,
-                  Qt::RoundJoin));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(path);
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0));
-    p.drawPath(path);
+    p.setBrush(QColor(255, 255, 255, 200));
+    p.drawRoundedRect(bounds.adjusted(-pad, 0, pad, 0), pad, pad);
+    p.setPen(QColor(0, 0, 0));
+    p.drawText(bounds, flags, text);
     p.restore();
 }
 
@@ -209,58 +206,53 @@ double gridStep(double ppm, double unit) {
     return 1000.0;
 }
 
+// How many grid steps lie between two labels so that the labels keep clear of each other.
+int labelEvery(double stepPixels, double labelSize) {
+    return std::max(1, static_cast<int>(std::ceil(labelSize / stepPixels)));
+}
+
 void drawGridAndAxes(QPainter& p, const Frame& f, const PlanScene& scene) {
     const PlanMapping m = mappingOf(f);
     const double length = safeSide(scene.inputs.length);
     const double width = safeSide(scene.inputs.width);
     const double step = gridStep(f.ppm, f.unit);
+    const double u = f.unit;
     const QFontMetricsF fm(p.font(), p.device());
     p.save();
-    p.setPen(QPen(QColor(255, 255, 255, scene.levels.empty() ? 255 : 90), f.unit * 0.06));
-    for (double x = step; x < length - 1e-9; x += step)
-        p.drawLine(m.toScreen(x, 0), m.toScreen(x, width));
-    for (double y = step; y < width - 1e-9; y += step)
-        p.drawLine(m.toScreen(0, y), m.toScreen(length, y));
-    if (scene.levels.empty()) {
-        p.setPen(QPen(QColor(200, 200, 200), f.unit * 0.06));
-        for (double x = step; x < length - 1e-9; x += step)
-            p.drawLine(m.toScreen(x, 0), m.toScreen(x, width));
-        for (double y = step; y < width - 1e-9; y += step)
-            p.drawLine(m.toScreen(0, y), m.toScreen(length, y));
-    }
+    // Light lines over the map, grey ones on the empty floor.
+    p.setPen(
+        QPen(scene.levels.empty() ? QColor(200, 200, 200) : QColor(255, 255, 255, 90), u * 0.06));
+    for (int i = 1; i * step < length - 1e-9; ++i)
+        p.drawLine(m.toScreen(i * step, 0), m.toScreen(i * step, width));
+    for (int i = 1; i * step < width - 1e-9; ++i)
+        p.drawLine(m.toScreen(0, i * step), m.toScreen(length, i * step));
 
-    p.setPen(QPen(kAxisText, f.unit * 0.06));
-    const double tick = f.unit * 0.3;
+    p.setPen(QPen(kAxisText, u * 0.06));
+    const double tick = u * 0.3;
     const QString xTitle = QStringLiteral("x, м");
     const double xTitleLeft = f.room.right() - fm.horizontalAdvance(xTitle);
-    p.drawText(QRectF(xTitleLeft, f.room.bottom() + tick, fm.horizontalAdvance(xTitle), f.unit),
+    p.drawText(QRectF(xTitleLeft, f.room.bottom() + tick, fm.horizontalAdvance(xTitle), u),
                Qt::AlignLeft | Qt::AlignTop, xTitle);
-    double lastRight = -1e9;
-    for (double x = 0; x <= length + 1e-9; x += step) {
-        const QPointF at = m.toScreen(x, 0);
+    const int everyX = labelEvery(
+        step * f.ppm, fm.horizontalAdvance(QString::number(std::floor(length))) + 0.6 * u);
+    for (int i = 0; i * step <= length + 1e-9; ++i) {
+        const QPointF at = m.toScreen(i * step, 0);
         p.drawLine(at, at + QPointF(0, tick));
-        const QString label = QString::number(x);
+        const QString label = QString::number(i * step);
         const double w = fm.horizontalAdvance(label);
-        const double lo = at.x() - w / 2;
-        if (lo > lastRight + 0.4 * f.unit && lo + w < xTitleLeft - 0.4 * f.unit) {
-            p.drawText(QRectF(lo, at.y() + tick, w, f.unit), Qt::AlignCenter, label);
-            lastRight = lo + w;
-        }
+        if (i % everyX == 0 && at.x() + w / 2 < xTitleLeft - 0.3 * u)
+            p.drawText(QRectF(at.x() - w / 2, at.y() + tick, w, u), Qt::AlignCenter, label);
     }
-    double lastTop = 1e9;
-    for (double y = 0; y <= width + 1e-9; y += step) {
-        const QPointF at = m.toScreen(0, y);
+    const int everyY = labelEvery(step * f.ppm, 1.1 * u);
+    for (int i = 0; i * step <= width + 1e-9; ++i) {
+        const QPointF at = m.toScreen(0, i * step);
         p.drawLine(at, at - QPointF(tick, 0));
-        const double top = at.y() - f.unit / 2;
-        if (top + f.unit < lastTop - 0.1 * f.unit) {
-            p.drawText(QRectF(at.x() - tick - f.unit * 4, top, f.unit * 4 - 0.15 * f.unit, f.unit),
-                       Qt::AlignRight | Qt::AlignVCenter, QString::number(y));
-            lastTop = top;
-        }
+        if (i % everyY == 0)
+            p.drawText(QRectF(at.x() - tick - u * 4, at.y() - u / 2, u * 4 - 0.15 * u, u),
+                       Qt::AlignRight | Qt::AlignVCenter, QString::number(i * step));
     }
-    p.drawText(
-        QRectF(f.room.left() - f.unit * 4, f.room.top() - 1.3 * f.unit, f.unit * 4 + tick, f.unit),
-        Qt::AlignRight | Qt::AlignBottom, QStringLiteral("y, м"));
+    p.drawText(QRectF(f.room.left() - u * 4, f.room.top() - 1.3 * u, u * 4 + tick, u),
+               Qt::AlignRight | Qt::AlignBottom, QStringLiteral("y, м"));
     p.restore();
 }
 
@@ -301,20 +293,28 @@ QPainterPath targetContour(const PlanScene& scene, const PlanMapping& m) {
     auto level = [&](int c, int r) {
         return static_cast<double>(scene.levels[static_cast<std::size_t>(r) * g.columns + c]);
     };
+    std::vector<double> xs(static_cast<std::size_t>(std::max(g.columns, 0)));
+    std::vector<double> ys(static_cast<std::size_t>(std::max(g.rows, 0)));
+    for (std::size_t c = 0; c < xs.size(); ++c)
+        xs[c] = g.x(static_cast<int>(c));
+    for (std::size_t r = 0; r < ys.size(); ++r)
+        ys[r] = g.y(static_cast<int>(r));
     for (int r = 0; r + 1 < g.rows; ++r) {
         for (int c = 0; c + 1 < g.columns; ++c) {
             // Corners counter-clockwise from (c, r); edge k joins corner k and k + 1.
             const std::array<double, 4> v{level(c, r), level(c + 1, r), level(c + 1, r + 1),
                                           level(c, r + 1)};
-            const std::array<QPointF, 4> at{QPointF(g.x(c), g.y(r)), QPointF(g.x(c + 1), g.y(r)),
-                                            QPointF(g.x(c + 1), g.y(r + 1)),
-                                            QPointF(g.x(c), g.y(r + 1))};
             int corners = 0;
             for (std::size_t k = 0; k < 4; ++k)
                 if (v.at(k) >= t)
                     corners |= 1 << k;
             if (corners == 0 || corners == 15)
                 continue;
+            const auto uc = static_cast<std::size_t>(c);
+            const auto ur = static_cast<std::size_t>(r);
+            const std::array<QPointF, 4> at{QPointF(xs[uc], ys[ur]), QPointF(xs[uc + 1], ys[ur]),
+                                            QPointF(xs[uc + 1], ys[ur + 1]),
+                                            QPointF(xs[uc], ys[ur + 1])};
             auto cross = [&](std::size_t k) {
                 const std::size_t n = (k + 1) % 4;
                 const double s = (t - v.at(k)) / (v.at(n) - v.at(k));
@@ -374,7 +374,7 @@ void drawWorstPoint(QPainter& p, const Frame& f, const PlanScene& scene) {
     const double x = c.x() + r + w + 0.3 * f.unit <= f.room.right() ? c.x() + r + 0.2 * f.unit
                                                                     : c.x() - r - 0.2 * f.unit - w;
     const double y = c.y() - f.unit - 0.1 * f.unit >= f.room.top() ? c.y() - f.unit : c.y();
-    haloText(p, QRectF(x, y, w, f.unit), Qt::AlignLeft | Qt::AlignVCenter, text);
+    plateText(p, QRectF(x, y, w, f.unit), Qt::AlignLeft | Qt::AlignVCenter, text);
     p.restore();
 }
 
@@ -438,7 +438,7 @@ void drawDimension(QPainter& p, const Frame& f, QPointF a, QPointF b, double dis
             ? QRectF(mid.x() - w / 2, mid.y() + (shift.y() < 0 ? -1.1 : 0.1) * f.unit, w, f.unit)
             : QRectF(shift.x() > 0 ? mid.x() + 0.4 * f.unit : mid.x() - 0.4 * f.unit - w,
                      mid.y() - f.unit / 2, w, f.unit);
-    haloText(p, box, Qt::AlignCenter, text);
+    plateText(p, box, Qt::AlignCenter, text);
     p.restore();
 }
 
@@ -489,16 +489,19 @@ void drawSpeakers(QPainter& p, const Frame& f, const PlanScene& scene) {
     at.reserve(scene.speakers.size());
     for (const plan::Speaker& s : scene.speakers)
         at.push_back(m.toScreen(s.x, s.y));
-    // Numbers go inside symbols of a half line; closer loudspeakers get small plain dots.
-    const double roomy = 2.2 * f.unit;
+    QFont small = p.font();
+    small.setBold(true);
+    small.setPointSizeF(p.font().pointSizeF() * 0.85);
+    const QFontMetricsF fm(small, p.device());
+    // Every symbol as wide as the longest number needs; where loudspeakers stand closer than
+    // that, small plain dots.
+    const double widest = fm.horizontalAdvance(QString::number(scene.speakers.size()));
+    const double numberedRadius = std::max(0.5 * f.unit, widest / 2 + 0.15 * f.unit);
+    const double roomy = 2 * numberedRadius + 0.6 * f.unit;
     const double spacing = closestDistance(at, roomy);
     const bool numbered = spacing >= roomy;
     const double r =
-        numbered ? 0.5 * f.unit : std::clamp(0.35 * spacing, 0.12 * f.unit, 0.45 * f.unit);
-    QFont small = p.font();
-    small.setBold(true);
-    small.setPointSizeF(p.font().pointSizeF() * 0.9);
-    const QFontMetricsF fm(small, p.device());
+        numbered ? numberedRadius : std::clamp(0.35 * spacing, 0.12 * f.unit, 0.45 * f.unit);
     p.save();
     p.setFont(small);
     for (std::size_t i = 0; i < scene.speakers.size(); ++i) {
@@ -511,17 +514,9 @@ void drawSpeakers(QPainter& p, const Frame& f, const PlanScene& scene) {
         p.setPen(QPen(QColor(0, 0, 0), 0.08 * f.unit));
         p.setBrush(QColor(255, 255, 255));
         p.drawEllipse(c, r, r);
-        if (!numbered)
-            continue;
-        const QString number = QString::number(i + 1);
-        const double w = fm.horizontalAdvance(number);
-        if (w <= 1.7 * r) {
-            p.setPen(QColor(0, 0, 0));
-            p.drawText(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), Qt::AlignCenter, number);
-        } else {
-            haloText(p, QRectF(c.x() + r, c.y() - r - f.unit * 0.8, w, f.unit),
-                     Qt::AlignLeft | Qt::AlignVCenter, number);
-        }
+        if (numbered)
+            p.drawText(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), Qt::AlignCenter,
+                       QString::number(i + 1));
     }
     p.restore();
 }
@@ -616,8 +611,9 @@ void drawLegend(QPainter& p, const Frame& f, const PlanScene& scene,
     p.save();
     p.setPen(kAxisText);
     const double titleWidth = fm.horizontalAdvance(kLegendTitle);
-    p.drawText(QRectF(box.left(), box.top(), titleWidth + u, u), Qt::AlignLeft | Qt::AlignVCenter,
-               kLegendTitle);
+    if (range)
+        p.drawText(QRectF(box.left(), box.top(), titleWidth + u, u),
+                   Qt::AlignLeft | Qt::AlignVCenter, kLegendTitle);
     if (f.legendBelow) {
         const double barLeft = box.left() + titleWidth + u;
         const QRectF bar(barLeft, box.top() + 0.05 * u,
@@ -698,7 +694,8 @@ void paintPlan(QPainter& painter, const QRectF& target, const PlanScene& scene) 
     painter.setPen(QPen(kWall, 0.15 * f.unit));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(f.room);
-    drawLegend(painter, f, scene, range);
+    if (drawn)
+        drawLegend(painter, f, scene, range);
     if (scene.stale)
         painter.fillRect(target, QColor(255, 255, 255, 120));
     painter.restore();

@@ -1,5 +1,6 @@
 #include "ui/plan_window.h"
 
+#include "ui/artwork.h"
 #include "ui/table_style.h"
 
 #include <QBoxLayout>
@@ -15,6 +16,8 @@
 #include <QShortcut>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
 
 #include <algorithm>
@@ -87,7 +90,8 @@ QString helpText(const QString& separator) {
                "Up и Page Down выбирают предыдущий и следующий. Двойной щелчок на полу добавляет "
                "громкоговоритель (настенный и рупорный — на ближайшей длинной стене), Delete "
                "удаляет выбранный. Карта и показатели следуют сразу. «Сбросить» и смена способа "
-               "размещают заново; каждый успешный расчет в главном окне — тоже.")
+               "размещают заново; каждый успешный расчет в главном окне — тоже. Esc закрывает "
+               "окно.")
         .arg(d("0.05"), d("1.5"), d("0.1"));
 }
 
@@ -299,6 +303,7 @@ PlanWindow::PlanWindow(Dialogs& dialogs, std::function<std::string()> decimalSep
       decimalSeparator_(std::move(decimalSeparator)), exporter_(dialogs, QString()) {
     setObjectName(QStringLiteral("PlanWindow"));
     setWindowTitle(kWindowTitle);
+    setWindowIcon(artwork::windowIcon());
     setFont(tableFont(layout::Font::F4));
     buildControls();
     auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -442,7 +447,6 @@ void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> 
     methods_->setEnabled(true);
     reset_->setEnabled(true);
     export_->setEnabled(true);
-    state_->setText(kEditHint);
     layOutAnew();
 }
 
@@ -466,6 +470,9 @@ void PlanWindow::layOutAnew() {
         return;
     view_->setScene(makeScene(*inputs_, plan::layOut(*inputs_, method_)));
     showFigures();
+    // A layout too large to draw says so above the picture, in the figures' own words.
+    const bool drawn = view_->scene().speakers.size() <= plan::kMaxDrawnSpeakers;
+    state_->setText(drawn ? kEditHint : figures_->document()->firstBlock().text());
 }
 
 void PlanWindow::showFigures() {

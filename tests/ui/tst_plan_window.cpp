@@ -4,6 +4,7 @@
 #include "ui_test_support.h"
 
 #include <QComboBox>
+#include <QPainter>
 #include <QTextEdit>
 
 #include <memory>
@@ -181,16 +182,88 @@ private slots:
         t.window->showCalculation(in);
         QVERIFY(t.figures().contains(
             QStringLiteral("Слишком много громкоговорителей для плана (2001)")));
+        QCOMPARE(t.state(), QStringLiteral("Слишком много громкоговорителей для плана (2001)"));
         QVERIFY(t.view()->scene().levels.empty());
         QVERIFY(!t.view()->grab().isNull());
     }
 
-    void helpOnF1() {
+    void windowKeys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("helpShown");
+        QTest::addColumn<bool>("stillOpen");
+        QTest::newRow("F1 shows the plan's help") << int(Qt::Key_F1) << true << true;
+        QTest::newRow("Escape closes the window") << int(Qt::Key_Escape) << false << false;
+    }
+    void windowKeys() {
+        QFETCH(int, key);
+        QFETCH(bool, helpShown);
+        QFETCH(bool, stillOpen);
         PlanUnderTest t;
-        QTest::keyClick(t.window.get(), Qt::Key_F1);
-        QCOMPARE(t.dialogs.shown.size(), 1);
-        QCOMPARE(t.dialogs.shown[0].title, QStringLiteral("Справка по плану"));
-        QVERIFY(t.dialogs.shown[0].text.contains(QStringLiteral("реверберации")));
+        QTest::keyClick(t.window.get(), Qt::Key(key));
+        QCOMPARE(t.dialogs.shown.size(), helpShown ? 1 : 0);
+        if (helpShown) {
+            QCOMPARE(t.dialogs.shown[0].title, QStringLiteral("Справка по плану"));
+            QVERIFY(t.dialogs.shown[0].text.contains(QStringLiteral("реверберации")));
+        }
+        QCOMPARE(t.window->isVisible(), stillOpen);
+    }
+
+    void deletingEveryLoudspeakerLeavesAnEmptyRoom() {
+        PlanUnderTest t;
+        t.window->showCalculation(startPlan());
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(t.view(), Qt::Key_PageDown);
+            QTest::keyClick(t.view(), Qt::Key_Delete);
+        }
+        QCOMPARE(t.count(), std::size_t{0});
+        QVERIFY(!t.view()->grab().isNull());
+        QTest::mouseDClick(t.view(), Qt::LeftButton, {}, t.at(2, 2));
+        QCOMPARE(t.count(), std::size_t{1});
+    }
+
+    // The map's colours stand where the levels are: a louder point is drawn lighter, and a
+    // stale picture only in greys.
+    void mapFollowsLevels_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("method");
+        QTest::addColumn<QPointF>("a");
+        QTest::addColumn<QPointF>("b");
+        QTest::addColumn<bool>("stale");
+        // Points whose order of levels turns round when the map is drawn upside down.
+        QTest::newRow("ceiling: far corner against beside a loudspeaker")
+            << int(SpeakerType::Ceiling) << 0 << QPointF(0.3, 5.6) << QPointF(0.3, 1.0) << false;
+        QTest::newRow("one wall: below the loudspeakers against across the room")
+            << int(SpeakerType::Wall) << 1 << QPointF(2.4, 0.3) << QPointF(2.4, 5.6) << false;
+        QTest::newRow("stale picture in greys")
+            << int(SpeakerType::Ceiling) << 0 << QPointF(0.3, 5.6) << QPointF(0.3, 1.0) << true;
+    }
+    void mapFollowsLevels() {
+        QFETCH(int, type);
+        QFETCH(int, method);
+        QFETCH(QPointF, a);
+        QFETCH(QPointF, b);
+        QFETCH(bool, stale);
+        plan::PlanInputs in = startPlan();
+        in.type = SpeakerType(type);
+        PlanScene scene =
+            makeScene(in, plan::layOut(in, plan::methodsFor(in.type).at(std::size_t(method))));
+        scene.stale = stale;
+        QImage image(800, 600, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        paintPlan(painter, image.rect(), scene);
+        painter.end();
+        const PlanMapping m = planMapping(image.rect(), scene);
+        auto colour = [&](QPointF p) {
+            return image.pixelColor(m.toScreen(p.x(), p.y()).toPoint());
+        };
+        const double levelA = plan::levelAt(in, scene.speakers, a.x(), a.y());
+        const double levelB = plan::levelAt(in, scene.speakers, b.x(), b.y());
+        QVERIFY(levelA + 3 < levelB);
+        QVERIFY(qGray(colour(a).rgb()) + 20 < qGray(colour(b).rgb()));
+        for (const QPointF p : {a, b})
+            QCOMPARE(colour(p).red() == colour(p).blue() && colour(p).green() == colour(p).blue(),
+                     stale);
     }
 };
 
