@@ -31,8 +31,8 @@ bool writeAllKeepingErrno(QFileDevice& file, const QByteArray& data, int& errnoV
     return done;
 }
 
-// A folder, a fifo or a socket under the report's name takes no report; opening a fifo for
-// writing would even wait for a reader.
+// A folder, a fifo, a socket or a device under the report's name takes no report; opening a fifo
+// for writing would even wait for a reader.
 QString notARegularFile(const struct stat& status) {
     return S_ISDIR(status.st_mode) ? failureReason(EISDIR, QString())
                                    : QStringLiteral("Под этим именем находится не обычный файл");
@@ -149,7 +149,7 @@ QString writeReportFile(const QString& path, const QByteArray& report, WriteMode
     if (keepIdentity)
         return rewriteInPlace(target, report);
     bool opened = true;
-    const QString reason = replaceBySwap(target, report, opened);
+    QString reason = replaceBySwap(target, report, opened);
     // A folder that takes no new files may still hold a report that takes new content.
     if (!opened && exists)
         return rewriteInPlace(target, report);

@@ -70,6 +70,8 @@ private:
     std::pair<int, quint64> lastRelease_{};
 };
 
+// Texts go in as the program composed them, CR LF and all: a label draws a line break at CR LF
+// with the same pixels as at LF.
 int run(QMessageBox& box) {
     box.setTextFormat(Qt::PlainText);
     nameButtons(box);
