@@ -3,6 +3,7 @@
 #include <QStringEncoder>
 
 #include <array>
+#include <string_view>
 
 namespace pa {
 
@@ -63,6 +64,10 @@ constexpr std::array<Line, 26> kLines{{
     {"", "", Source::None, nullptr, "", nullptr},
 }};
 
+// The lines after this one are the results of the calculation.
+constexpr std::size_t kOutputHeading = 17;
+static_assert(std::string_view(kLines[kOutputHeading].caption) == "ВЫХОДНЫЕ ДАННЫЕ");
+
 // Windows-1251 with "?" for every character the code page lacks. The converter on its own puts
 // the control character SUB there, which no text viewer shows.
 QByteArray encodeWindows1251(const QString& text) {
@@ -97,40 +102,63 @@ QString onOneLine(QString text) {
         .replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 
+QString lineCaption(const Line& line, SpeakerType type) {
+    const bool ceiling = type == SpeakerType::Ceiling;
+    return QString::fromUtf8(line.otherTypeCaption != nullptr && !ceiling ? line.otherTypeCaption
+                                                                          : line.caption);
+}
+
+// The value of a line with its unit, as the report writes it after the lead.
+QString lineValue(const Line& line, const CalculationRecord& record, const ReportSources& sources,
+                  const std::string& separator) {
+    QString text;
+    switch (line.source) {
+    case Source::None:
+        break;
+    case Source::Model:
+        text += onOneLine(sources.model);
+        break;
+    case Source::TypeWord: {
+        const std::string_view word = typeWord(sources.type);
+        text += QString::fromUtf8(word.data(), static_cast<qsizetype>(word.size()));
+        break;
+    }
+    case Source::Room:
+        text += onOneLine(sources.room);
+        break;
+    case Source::Record:
+        text += QString::fromStdString((record.*line.field).print(separator));
+        break;
+    }
+    return text + QString::fromUtf8(line.unit);
+}
+
 } // namespace
 
 QByteArray formatReport(const CalculationRecord& record, const ReportSources& sources,
                         const QString& decimalSeparator) {
     const std::string separator = decimalSeparator.toStdString();
-    const bool ceiling = sources.type == SpeakerType::Ceiling;
     QString text;
     for (const Line& line : kLines) {
-        const char* caption =
-            line.otherTypeCaption != nullptr && !ceiling ? line.otherTypeCaption : line.caption;
-        text += QString::fromUtf8(caption);
+        text += lineCaption(line, sources.type);
         text += QString::fromUtf8(line.lead);
-        switch (line.source) {
-        case Source::None:
-            break;
-        case Source::Model:
-            text += onOneLine(sources.model);
-            break;
-        case Source::TypeWord: {
-            const std::string_view word = typeWord(sources.type);
-            text += QString::fromUtf8(word.data(), static_cast<qsizetype>(word.size()));
-            break;
-        }
-        case Source::Room:
-            text += onOneLine(sources.room);
-            break;
-        case Source::Record:
-            text += QString::fromStdString((record.*line.field).print(separator));
-            break;
-        }
-        text += QString::fromUtf8(line.unit);
+        text += lineValue(line, record, sources, separator);
         text += QStringLiteral("\r\n");
     }
     return encodeWindows1251(text);
+}
+
+QList<ReportEntry> reportEntries(const CalculationRecord& record, const ReportSources& sources,
+                                 const QString& decimalSeparator) {
+    const std::string separator = decimalSeparator.toStdString();
+    QList<ReportEntry> entries;
+    for (std::size_t i = 0; i < kLines.size(); ++i) {
+        const Line& line = kLines[i];
+        if (line.source != Source::None)
+            entries.append({lineCaption(line, sources.type).simplified(),
+                            lineValue(line, record, sources, separator), i > kOutputHeading});
+    }
+    return entries;
 }
 
 } // namespace pa

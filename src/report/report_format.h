@@ -4,6 +4,7 @@
 #include "core/speaker_type.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace pa {
@@ -19,5 +20,17 @@ struct ReportSources {
 // with the given decimal separator; characters the code page lacks become "?".
 QByteArray formatReport(const CalculationRecord& record, const ReportSources& sources,
                         const QString& decimalSeparator);
+
+// A report line that carries a value: its caption with runs of blanks made single, and the
+// value with its unit as the report writes it. Results are the lines under the output heading.
+struct ReportEntry {
+    QString caption;
+    QString value;
+    bool result = false;
+};
+
+// The lines of formatReport that carry a value, in its order, as text.
+QList<ReportEntry> reportEntries(const CalculationRecord& record, const ReportSources& sources,
+                                 const QString& decimalSeparator);
 
 } // namespace pa

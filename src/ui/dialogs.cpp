@@ -2,8 +2,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPrintDialog>
 
 #include <array>
 #include <utility>
@@ -98,6 +100,16 @@ Dialogs::Answer MessageBoxDialogs::question(const QString& title, const QString&
     default:
         return Answer::Cancel;
     }
+}
+
+QString MessageBoxDialogs::saveFileName(const QString& title, const QString& folder,
+                                        const QString& filters, QString* selectedFilter) {
+    return QFileDialog::getSaveFileName(owner(parent_), title, folder, filters, selectedFilter);
+}
+
+bool MessageBoxDialogs::choosePrinter(QPrinter& printer) {
+    QPrintDialog dialog(&printer, owner(parent_));
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace pa

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 namespace pa {
@@ -21,6 +22,13 @@ public:
     // A modal box with Yes, No and Cancel, the question icon and Yes as the default; closing it
     // counts as Cancel.
     virtual Answer question(const QString& title, const QString& text) = 0;
+    // A save dialog opened in folder with filters separated by ";;"; selectedFilter comes in as
+    // the filter to preselect and goes out as the one chosen. The chosen path, or an empty
+    // string when cancelled.
+    virtual QString saveFileName(const QString& title, const QString& folder,
+                                 const QString& filters, QString* selectedFilter) = 0;
+    // Lets the user choose and set up the printer; false when cancelled.
+    virtual bool choosePrinter(QPrinter& printer) = 0;
 };
 
 // The real boxes, built on QMessageBox.
@@ -29,6 +37,9 @@ public:
     explicit MessageBoxDialogs(QWidget* parent) : parent_(parent) {}
     void information(const QString& title, const QString& text) override;
     Answer question(const QString& title, const QString& text) override;
+    QString saveFileName(const QString& title, const QString& folder, const QString& filters,
+                         QString* selectedFilter) override;
+    bool choosePrinter(QPrinter& printer) override;
 
 private:
     QWidget* parent_;

@@ -300,7 +300,7 @@ void PlanView::keyPressEvent(QKeyEvent* event) {
 PlanWindow::PlanWindow(Dialogs& dialogs, std::function<std::string()> decimalSeparator,
                        QWidget* parent)
     : QWidget(parent, Qt::Window), dialogs_(dialogs),
-      decimalSeparator_(std::move(decimalSeparator)) {
+      decimalSeparator_(std::move(decimalSeparator)), exporter_(dialogs, QString()) {
     setObjectName(QStringLiteral("PlanWindow"));
     setWindowTitle(kWindowTitle);
     setWindowIcon(artwork::windowIcon());
@@ -313,6 +313,17 @@ PlanWindow::PlanWindow(Dialogs& dialogs, std::function<std::string()> decimalSep
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, &PlanWindow::showHelp);
     connect(help_, &QPushButton::clicked, this, &PlanWindow::showHelp);
+    auto saveAs = [this] {
+        if (export_->isEnabled())
+            exporter_.saveAs(document());
+    };
+    auto print = [this] {
+        if (export_->isEnabled())
+            exporter_.print(document());
+    };
+    connect(export_, &QPushButton::clicked, this, saveAs);
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, saveAs);
+    connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this, print);
     connect(reset_, &QPushButton::clicked, this, &PlanWindow::layOutAnew);
     connect(methods_, &QComboBox::activated, this, [this](int index) {
         method_ = static_cast<plan::Method>(methods_->itemData(index).toInt());
@@ -323,6 +334,7 @@ PlanWindow::PlanWindow(Dialogs& dialogs, std::function<std::string()> decimalSep
     state_->setText(kBeforeCalculation);
     methods_->setEnabled(false);
     reset_->setEnabled(false);
+    export_->setEnabled(false);
 }
 
 void PlanWindow::buildControls() {
@@ -364,7 +376,11 @@ void PlanWindow::buildControls() {
     help_->setObjectName(QStringLiteral("BtnHelp"));
     help_->setToolTip(kHelpTitle + QStringLiteral(" (F1)"));
     help_->setAccessibleName(kHelpTitle);
-    for (QPushButton* button : {reset_, help_}) {
+    export_ = new QPushButton(QStringLiteral("Экспорт…"));
+    export_->setObjectName(QStringLiteral("BtnExport"));
+    export_->setToolTip(
+        QStringLiteral("Сохранить план в PDF, SVG, PNG, DXF или CSV (Ctrl+S); печать — Ctrl+P"));
+    for (QPushButton* button : {reset_, export_, help_}) {
         button->setAutoDefault(false);
         button->setFont(tableFont(layout::Font::F3));
     }
@@ -383,9 +399,10 @@ void PlanWindow::buildControls() {
     layoutColumn->addWidget(methods_);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(reset_, 1);
+    buttons->addWidget(export_, 1);
     buttons->addWidget(help_);
     layoutColumn->addLayout(buttons);
-    for (QWidget* w : std::initializer_list<QWidget*>{methods_, reset_, help_})
+    for (QWidget* w : std::initializer_list<QWidget*>{methods_, reset_, export_, help_})
         w->setFont(tableFont(layout::Font::F3));
 
     QGroupBox* figuresBox = frame(QStringLiteral("Показатели"));
@@ -408,7 +425,8 @@ void PlanWindow::buildControls() {
 
     setTabOrder(view_, methods_);
     setTabOrder(methods_, reset_);
-    setTabOrder(reset_, help_);
+    setTabOrder(reset_, export_);
+    setTabOrder(export_, help_);
     setTabOrder(help_, figures_);
     setMinimumSize(800, 500);
     resize(1100, 660);
@@ -422,13 +440,15 @@ void PlanWindow::fillMethods(SpeakerType type) {
     method_ = static_cast<plan::Method>(methods_->itemData(0).toInt());
 }
 
-void PlanWindow::showCalculation(const plan::PlanInputs& in) {
+void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries) {
     if (!inputs_ || inputs_->type != in.type)
         fillMethods(in.type);
     inputs_ = in;
+    entries_ = std::move(entries);
     stale_ = false;
     methods_->setEnabled(true);
     reset_->setEnabled(true);
+    export_->setEnabled(true);
     layOutAnew();
 }
 
@@ -439,6 +459,7 @@ void PlanWindow::markStale() {
     view_->setStale(true);
     methods_->setEnabled(false);
     reset_->setEnabled(false);
+    export_->setEnabled(false);
     state_->setText(kStaleLine);
 }
 
@@ -467,6 +488,11 @@ void PlanWindow::showFigures() {
     const int scrolled = bar->value();
     figures_->setPlainText(text);
     bar->setValue(scrolled);
+}
+
+PlanDocument PlanWindow::document() const {
+    return {entries_, view_->scene(), QString::fromStdString(decimalSeparator_()),
+            QDate::currentDate()};
 }
 
 void PlanWindow::showHelp() {

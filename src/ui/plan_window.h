@@ -1,7 +1,9 @@
 #pragma once
 
 #include "plan/plan.h"
+#include "report/report_format.h"
 #include "ui/dialogs.h"
+#include "ui/plan_export.h"
 #include "ui/plan_painter.h"
 
 #include <QWidget>
@@ -74,7 +76,8 @@ public:
                QWidget* parent = nullptr);
 
     // A calculation succeeded: lays out anew with the chosen method (kept while the type stays).
-    void showCalculation(const plan::PlanInputs& in);
+    // The entries are the calculation as the report words it, for the exported sheet.
+    void showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries = {});
     // The main window emptied its results: the plan stays, greyed, until the next calculation.
     void markStale();
 
@@ -87,18 +90,23 @@ private:
     void layOutAnew();
     void showFigures();
     void showHelp();
+    // The sheet and the exports of the layout shown now.
+    PlanDocument document() const;
 
     Dialogs& dialogs_;
     std::function<std::string()> decimalSeparator_;
     std::optional<plan::PlanInputs> inputs_;
     plan::Method method_ = plan::Method::ByCount;
     bool stale_ = false;
+    QList<ReportEntry> entries_;
+    PlanExporter exporter_;
 
     PlanView* view_ = nullptr;
     QLabel* state_ = nullptr;
     QComboBox* methods_ = nullptr;
     QPushButton* reset_ = nullptr;
     QPushButton* help_ = nullptr;
+    QPushButton* export_ = nullptr;
     QTextEdit* figures_ = nullptr;
 };
 

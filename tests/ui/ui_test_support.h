@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QList>
+#include <QPrinter>
 #include <QRadioButton>
 #include <QTest>
 
@@ -40,6 +41,20 @@ public:
         shown.append({title, text, true});
         return answers.isEmpty() ? Answer::Cancel : answers.takeFirst();
     }
+    // Answers with the next scripted path and filter; cancels when none is left.
+    QString saveFileName(const QString&, const QString& folder, const QString&,
+                         QString* filter) override {
+        saveFolders.append(folder);
+        const auto [path, chosen] =
+            saves.isEmpty() ? std::pair<QString, QString>() : saves.takeFirst();
+        *filter = chosen.isEmpty() ? *filter : chosen;
+        return path;
+    }
+    // Prints into the scripted file; cancels when there is none.
+    bool choosePrinter(QPrinter& printer) override {
+        printer.setOutputFileName(printFile); // a name ending in .pdf makes it a PDF printer
+        return !printFile.isEmpty();
+    }
 
     // Every box of one kind, as "title|text".
     QStringList questions() const { return shownAs(true); }
@@ -47,6 +62,9 @@ public:
 
     QList<Shown> shown;
     QList<Answer> answers;
+    QList<std::pair<QString, QString>> saves; // path and filter the save dialog returns
+    QStringList saveFolders;                  // the folder each save dialog opened in
+    QString printFile;
 
 private:
     QStringList shownAs(bool questions) const {

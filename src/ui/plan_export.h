@@ -1,0 +1,78 @@
+#pragma once
+
+#include "report/report_format.h"
+#include "ui/plan_painter.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QString>
+
+class QPagedPaintDevice;
+class QPainter;
+class QPrinter;
+
+namespace pa {
+
+class Dialogs;
+
+inline const QString kSheetTitle = QStringLiteral("План размещения громкоговорителей");
+
+// What the exported documents show: the calculation as the report words it, and the plan.
+struct PlanDocument {
+    QList<ReportEntry> entries;
+    PlanScene scene;
+    QString decimalSeparator;
+    QDate date;
+};
+
+// The sheet on a paged device (a PDF writer or a printer) that the painter is active on: title,
+// date, input data and results, the plan with its legend, the figures and checks, and the table
+// of positions. What does not fit on the first page continues on further pages.
+void paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument& document);
+
+// The sheet on a printer: A4 landscape unless the printer was set otherwise. False when the
+// printer could not be started.
+bool printSheet(QPrinter& printer, const PlanDocument& document);
+
+enum class ExportType { Pdf, Svg, Png, Dxf, Csv };
+
+// The file's bytes; empty when the document could not be produced.
+QByteArray exportBytes(ExportType type, const PlanDocument& document);
+
+// The save dialog's filters, ";;" between them, the sheet first.
+QString exportFilters();
+
+// What a chosen name and filter save: the type of the name's extension when it has one of the
+// five, otherwise the filter's type with its extension added.
+struct ExportTarget {
+    QString path;
+    ExportType type = ExportType::Pdf;
+};
+ExportTarget exportTarget(const QString& chosenPath, const QString& selectedFilter);
+
+// Writes a document to path through a temporary file that replaces the old one only when it
+// is complete. The reason of a failure, empty on success.
+QString saveExport(const QString& path, ExportType type, const PlanDocument& document);
+
+// The plan window's export and print commands. The last folder is remembered while the program
+// runs; the first is the given one, or the working folder at the first export when none is given.
+class PlanExporter {
+public:
+    PlanExporter(Dialogs& dialogs, QString folder);
+
+    // Asks for a name and a type and saves; a failure is shown with its reason. The saved path,
+    // or nothing when the user cancelled or the save failed.
+    QString saveAs(const PlanDocument& document);
+    // Asks for a printer and prints the sheet on it; a printer that cannot start is reported.
+    void print(const PlanDocument& document);
+
+    const QString& folder() const { return folder_; }
+
+private:
+    Dialogs& dialogs_;
+    QString folder_;
+    QString filter_;
+};
+
+} // namespace pa
