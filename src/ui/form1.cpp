@@ -333,9 +333,11 @@ void Form1::calculate() {
     for (std::size_t i = 0; i < kCoverageResults.size(); ++i)
         (ui_.*kCoverageResults.at(i))->setText(QString::fromStdString(outcome.results[i]));
     planInputs_ = plan::planInputs(record_, selectedType(), decimalSeparator());
+    planEntries_ =
+        reportEntries(record_, reportSources(), QString::fromStdString(decimalSeparator()));
     planStale_ = !planInputs_;
     if (plan_ && planInputs_)
-        plan_->showCalculation(*planInputs_);
+        plan_->showCalculation(*planInputs_, planEntries_);
     else if (plan_)
         plan_->markStale();
 }
@@ -358,9 +360,13 @@ void Form1::showRoomArea() {
 }
 
 void Form1::printReport() {
-    const ReportSources sources{ui_.CmbD->currentText(), ui_.CmbOn->currentText(), selectedType()};
-    runReportCommand(dialogs_, workingFolder_, record_, sources,
+    runReportCommand(dialogs_, workingFolder_, record_, reportSources(),
                      QString::fromStdString(decimalSeparator()));
+}
+
+// The window's texts the report and the plan's sheet take as they stand.
+ReportSources Form1::reportSources() const {
+    return {ui_.CmbD->currentText(), ui_.CmbOn->currentText(), selectedType()};
 }
 
 void Form1::showPlan() {
@@ -368,7 +374,7 @@ void Form1::showPlan() {
         plan_ = new PlanWindow(
             dialogs_, [this] { return decimalSeparator(); }, this);
         if (planInputs_)
-            plan_->showCalculation(*planInputs_);
+            plan_->showCalculation(*planInputs_, planEntries_);
         if (planStale_)
             plan_->markStale();
     }

@@ -6,6 +6,7 @@
 #include "data/catalogue.h"
 #include "data/presets.h"
 #include "plan/plan.h"
+#include "report/report_format.h"
 #include "ui/dialogs.h"
 #include "ui/form1_controls.h"
 
@@ -55,6 +56,7 @@ private:
     void showAttenuation();
     void showRoomArea();
     void printReport();
+    ReportSources reportSources() const;
     void showPlan();
     void showHelp();
     void showAbout();
@@ -78,6 +80,7 @@ private:
     // once its results are emptied.
     PlanWindow* plan_ = nullptr;
     std::optional<plan::PlanInputs> planInputs_;
+    QList<ReportEntry> planEntries_; // the sheet's input data and results
     bool planStale_ = false;
 };
 

@@ -83,6 +83,8 @@ public:
 
     // The layout shown now, with the user's changes; nothing before the first calculation.
     const PlanScene* scene() const;
+    // The sheet and the exports of the layout shown now.
+    PlanDocument document() const;
 
 private:
     void buildControls();
@@ -90,8 +92,6 @@ private:
     void layOutAnew();
     void showFigures();
     void showHelp();
-    // The sheet and the exports of the layout shown now.
-    PlanDocument document() const;
 
     Dialogs& dialogs_;
     std::function<std::string()> decimalSeparator_;

@@ -68,6 +68,11 @@ private slots:
         QVERIFY(plan->scene());
         QCOMPARE(plan->scene()->speakers.size(), std::size_t{5});
         QVERIFY(!plan->scene()->stale);
+        // The sheet carries the calculation as the report words it.
+        const QList<ReportEntry> entries = plan->document().entries;
+        QVERIFY(!entries.isEmpty());
+        QCOMPARE(entries.front().value, QStringLiteral("TD-13"));
+        QCOMPARE(entries.back().value, QStringLiteral("5 Шт"));
 
         w.pick("CmbUPS", 0);
         QVERIFY(plan->scene()->stale);
