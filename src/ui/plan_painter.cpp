@@ -5,7 +5,6 @@
 
 #include <QFontMetricsF>
 #include <QImage>
-#include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -27,13 +26,12 @@ QFont planFont() {
     return tableFont(layout::Font::F1);
 }
 
-QString decimal(double value, int decimals) {
-    return QString::number(value, 'f', decimals)
-        .replace(QLatin1Char('.'), QLocale().decimalPoint());
+QString decimal(double value, int decimals, const QString& separator) {
+    return QString::number(value, 'f', decimals).replace(QLatin1Char('.'), separator);
 }
 
-QString metres(double value) {
-    return decimal(value, 2) + QStringLiteral(" м");
+QString metres(double value, const QString& separator) {
+    return decimal(value, 2, separator) + QStringLiteral(" м");
 }
 
 const QColor kWall(0, 0, 0);
@@ -102,6 +100,7 @@ struct Frame {
     QRectF legend;
     bool legendBelow = false; // a wide room leaves more of the picture with the legend below
     double unit = 1;
+    QString separator; // the decimal separator of the numbers drawn
 };
 
 double safeSide(double metres) {
@@ -113,6 +112,7 @@ constexpr double kLegendRows = 4.4;
 
 Frame frameFor(const QRectF& target, const PlanScene& scene, const QFontMetricsF& fm) {
     Frame f;
+    f.separator = scene.decimalSeparator;
     f.unit = fm.height();
     const double u = f.unit;
     const double length = safeSide(scene.inputs.length);
@@ -367,7 +367,8 @@ void drawWorstPoint(QPainter& p, const Frame& f, const PlanScene& scene) {
     p.setPen(QPen(shown(kContour, scene.stale), f.unit * 0.12, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(c + QPointF(-r, -r), c + QPointF(r, r));
     p.drawLine(c + QPointF(-r, r), c + QPointF(r, -r));
-    const QString text = decimal(scene.figures.minLevel, 1) + QStringLiteral(" дБ");
+    const QString text =
+        decimal(scene.figures.minLevel, 1, scene.decimalSeparator) + QStringLiteral(" дБ");
     const QFontMetricsF fm(p.font(), p.device());
     const double w = fm.horizontalAdvance(text);
     // Beside the mark, on the side that stays inside the room.
@@ -430,7 +431,7 @@ void drawDimension(QPainter& p, const Frame& f, QPointF a, QPointF b, double dis
     p.setPen(QPen(QColor(0, 0, 0, 120), f.unit * 0.05, Qt::DashLine));
     p.drawLine(a, line.p1());
     p.drawLine(b, line.p2());
-    const QString text = metres(distance);
+    const QString text = metres(distance, f.separator);
     const double w = QFontMetricsF(p.font(), p.device()).horizontalAdvance(text);
     const QPointF mid = line.center();
     const QRectF box =
@@ -595,7 +596,8 @@ void drawKeys(QPainter& p, QPointF at, bool column, const PlanScene& scene, doub
     entry(kKeyCoverage);
     p.setPen(QPen(shown(kContour, scene.stale), 0.18 * u));
     p.drawLine(mid() - QPointF(0.6 * u, 0), mid() + QPointF(0.6 * u, 0));
-    entry(QStringLiteral("T = ") + decimal(scene.figures.target, 1) + QStringLiteral(" дБ"));
+    entry(QStringLiteral("T = ") + decimal(scene.figures.target, 1, scene.decimalSeparator) +
+          QStringLiteral(" дБ"));
     p.setPen(QPen(shown(kContour, scene.stale), 0.12 * u));
     const double r = 0.3 * u;
     p.drawLine(mid() + QPointF(-r, -r), mid() + QPointF(r, r));

@@ -2,6 +2,7 @@
 
 #include "plan/plan.h"
 
+#include <QLocale>
 #include <QPointF>
 #include <QRectF>
 
@@ -20,6 +21,8 @@ struct PlanScene {
     plan::Figures figures;
     int selected = -1;  // highlighted loudspeaker, -1 for none
     bool stale = false; // drawn greyed
+    // The numbers of the picture use the separator the figures use.
+    QString decimalSeparator = QLocale().decimalPoint();
 };
 
 // Draws the plan and its legend into target (logical units of the painter's device): the room to

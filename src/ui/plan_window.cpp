@@ -180,8 +180,10 @@ void PlanView::select(int index) {
 
 void PlanView::recompute() {
     const int selected = scene_.selected;
+    QString separator = scene_.decimalSeparator;
     scene_ = makeScene(scene_.inputs, std::move(scene_.speakers));
     scene_.selected = selected;
+    scene_.decimalSeparator = std::move(separator);
     update();
 }
 
@@ -470,7 +472,9 @@ const PlanScene* PlanWindow::scene() const {
 void PlanWindow::layOutAnew() {
     if (!inputs_ || stale_)
         return;
-    view_->setScene(makeScene(*inputs_, plan::layOut(*inputs_, method_)));
+    PlanScene scene = makeScene(*inputs_, plan::layOut(*inputs_, method_));
+    scene.decimalSeparator = QString::fromStdString(decimalSeparator_());
+    view_->setScene(std::move(scene));
     showFigures();
     // A layout too large to draw says so above the picture, in the figures' own words.
     const bool drawn = view_->scene().speakers.size() <= plan::kMaxDrawnSpeakers;

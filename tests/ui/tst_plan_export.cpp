@@ -33,8 +33,10 @@ PlanDocument startDocument(int hallCount = 0) {
         in.width = 40;
         in.count = hallCount;
     }
+    PlanScene scene = makeScene(in, plan::layOut(in, plan::Method::ByCount));
+    scene.decimalSeparator = QStringLiteral(",");
     return {reportEntries(record, {"TD-13", "АВТОСТОЯНКА", SpeakerType::Ceiling}, ","),
-            makeScene(in, plan::layOut(in, plan::Method::ByCount)), ",", QDate(2026, 12, 7)};
+            std::move(scene), ",", QDate(2026, 12, 7)};
 }
 
 // What a reader prints; the test is skipped when the reader is not installed.
