@@ -14,11 +14,6 @@ Q_DECLARE_METATYPE(pa::Field)
 
 namespace {
 
-// The worked example the window starts with.
-CoverageInputs startInputs() {
-    return {"3", "90", "70", "3", "6", "6", 1, true};
-}
-
 QString q(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
@@ -64,7 +59,7 @@ void applyVariation(CoverageInputs& in, CalculationRecord& rec, const QString& f
 
 // "field=value;field=value" applied to the worked example.
 CoverageOutcome run(const QString& changes, CalculationRecord& rec, std::string_view sep = ".") {
-    CoverageInputs in = startInputs();
+    CoverageInputs in = startFields();
     for (const QString& change : changes.split(';', Qt::SkipEmptyParts)) {
         const qsizetype eq = change.indexOf('=');
         applyVariation(in, rec, change.left(eq), change.mid(eq + 1));

@@ -2,6 +2,7 @@
 #include "core/geometry.h"
 #include "core/parameters.h"
 #include "plan/plan.h"
+#include "support/start_plan.h"
 
 #include <QTest>
 
@@ -22,21 +23,9 @@ Q_DECLARE_METATYPE(SpeakerType)
 
 namespace {
 
-// The record the window holds after "РАСЧИТАТЬ" on the example it starts with.
-CalculationRecord startRecord() {
-    CalculationRecord record;
-    applyStartValues(record);
-    calculateCoverage({"3", "90", "70", "3", "6", "6", 1, true}, record, ",");
-    return record;
-}
-
-PlanInputs startInputs() {
-    return planInputs(startRecord(), SpeakerType::Ceiling, ",").value();
-}
-
 // The start example changed in room, count and type.
 PlanInputs room(double length, double width, int count, double wallDirCoef = 0) {
-    PlanInputs in = startInputs();
+    PlanInputs in = startPlan(",");
     std::tie(in.length, in.width, in.count) = std::tuple(length, width, count);
     if (wallDirCoef > 0)
         std::tie(in.type, in.dirCoef) = std::tuple(SpeakerType::Wall, wallDirCoef);
@@ -68,7 +57,7 @@ private slots:
         QTest::addColumn<double>("x");
         QTest::addColumn<double>("y");
         QTest::addColumn<double>("expected");
-        const PlanInputs in = startInputs();
+        const PlanInputs in = startPlan(",");
         const double drop = 1.5;
         const double half = in.dirCoef / 2;
         QTest::newRow("straight below")
@@ -109,7 +98,7 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<double>("stepX"); // 0: no step
         QTest::addColumn<double>("stepY");
-        const PlanInputs start = startInputs();
+        const PlanInputs start = startPlan(",");
         QTest::newRow("by count 5 in 6 x 6: 2 + 2 + 1")
             << start << Method::ByCount << 5 << 3.0 << 2.0;
         QTest::newRow("edge to edge: 6 m is two steps despite the short pi")
@@ -158,7 +147,7 @@ private slots:
         QTest::addColumn<PlanInputs>("in");
         QTest::addColumn<Method>("method");
         QTest::addColumn<QString>("symmetry");
-        QTest::newRow("ceiling by count") << startInputs() << Method::ByCount << "mirror";
+        QTest::newRow("ceiling by count") << startPlan(",") << Method::ByCount << "mirror";
         QTest::newRow("wall staggered")
             << room(12, 6, 4, kApproxFullTurn / 3) << Method::ByCount << "half turn";
         QTest::newRow("narrow horn on one wall")
@@ -191,7 +180,7 @@ private slots:
         std::mt19937 random(9);
         std::uniform_real_distribution<double> unit(0, 1);
         for (int room = 0; room < 100; ++room) {
-            PlanInputs in = startInputs();
+            PlanInputs in = startPlan(",");
             in.length = 0.3 + 30 * unit(random);
             in.width = 0.3 + 30 * unit(random);
             in.dirCoef = 0.8 + 2 * unit(random);
@@ -211,7 +200,7 @@ private slots:
     }
 
     void startExample() {
-        const PlanInputs in = startInputs();
+        const PlanInputs in = startPlan(",");
         QCOMPARE(figureGrid(in.length, in.width).columns, 121); // 5 cm, both edges included
         const Figures f = figures(in, layOut(in, Method::ByCount));
         QVERIFY(f.mapped && !f.aboveNoiseOk && f.maxOk && f.onAxisOk && f.standardHeight);
@@ -273,7 +262,7 @@ private slots:
         QFETCH(RecordValue, value);
         QFETCH(SpeakerType, type);
         QFETCH(bool, accepted);
-        CalculationRecord record = startRecord();
+        CalculationRecord record = calculatedStartRecord(",");
         QVERIFY(planInputs(record, type, ","));
         record.*field = value;
         QCOMPARE(planInputs(record, type, ",").has_value(), accepted);

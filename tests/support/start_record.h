@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/coverage.h"
 #include "core/parameters.h"
 #include "core/record.h"
 
@@ -8,4 +9,9 @@ inline pa::CalculationRecord startRecord() {
     pa::CalculationRecord record;
     pa::applyStartValues(record);
     return record;
+}
+
+// The worked example as the window's fields and options start.
+inline pa::CoverageInputs startFields() {
+    return {"3", "90", "70", "3", "6", "6", 1, true};
 }

@@ -1,6 +1,7 @@
 #include "core/coverage.h"
 #include "core/parameters.h"
 #include "plan/positions_csv.h"
+#include "support/start_plan.h"
 #include "ui/application_setup.h"
 #include "ui/plan_export.h"
 #include "ui/plan_window.h"
@@ -24,10 +25,8 @@ namespace {
 
 // The start example as the window has it after "РАСЧИТАТЬ"; extra loudspeakers fill a large hall.
 PlanDocument startDocument(int hallCount = 0) {
-    CalculationRecord record;
-    applyStartValues(record);
-    calculateCoverage({"3", "90", "70", "3", "6", "6", 1, true}, record, ",");
-    plan::PlanInputs in = plan::planInputs(record, SpeakerType::Ceiling, ",").value();
+    const CalculationRecord record = calculatedStartRecord(",");
+    plan::PlanInputs in = startPlan(",");
     if (hallCount > 0) {
         in.length = 60;
         in.width = 40;

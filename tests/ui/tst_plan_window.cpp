@@ -1,5 +1,6 @@
 #include "core/coverage.h"
 #include "core/parameters.h"
+#include "support/start_plan.h"
 #include "ui/plan_window.h"
 #include "ui_test_support.h"
 
@@ -14,20 +15,6 @@
 using namespace pa;
 
 namespace {
-
-// The plan of the worked example the main window starts with.
-plan::PlanInputs startPlan() {
-    CalculationRecord record;
-    applyStartValues(record);
-    const CoverageOutcome outcome =
-        calculateCoverage({"3", "90", "70", "3", "6", "6", 1, true}, record, ".");
-    if (outcome.stop)
-        qFatal("the worked example stopped");
-    const auto in = plan::planInputs(record, SpeakerType::Ceiling, ".");
-    if (!in)
-        qFatal("the worked example gives no plan");
-    return *in;
-}
 
 struct PlanUnderTest {
     PlanUnderTest() : window(std::make_unique<PlanWindow>(dialogs, [] { return ","; })) {
@@ -109,7 +96,7 @@ private slots:
 
     void startExample() {
         PlanUnderTest t;
-        t.window->showCalculation(startPlan());
+        t.window->showCalculation(startPlan("."));
         QCOMPARE(t.count(), std::size_t{5});
         QVERIFY(t.figures().contains(QStringLiteral("Громкоговорителей: 5")));
         QVERIFY(t.figures().contains(QStringLiteral(",")));
@@ -137,7 +124,7 @@ private slots:
         QFETCH(double, dx);
         QFETCH(double, dy);
         PlanUnderTest t;
-        t.window->showCalculation(startPlan());
+        t.window->showCalculation(startPlan("."));
         const QString before = t.figures();
         // The last loudspeaker of the start layout stands alone in its row, in the middle.
         const plan::Speaker start = t.view()->scene().speakers.back();
@@ -173,7 +160,7 @@ private slots:
 
     void wallLoudspeakersStayOnTheirWall() {
         PlanUnderTest t;
-        plan::PlanInputs in = startPlan();
+        plan::PlanInputs in = startPlan(".");
         in.type = SpeakerType::Wall;
         t.window->showCalculation(in);
         const plan::Speaker first = t.view()->scene().speakers.front();
@@ -190,7 +177,7 @@ private slots:
 
     void staleKeepsGreyedPictureAndTakesNoEdits() {
         PlanUnderTest t;
-        t.window->showCalculation(startPlan());
+        t.window->showCalculation(startPlan("."));
         const QString figures = t.figures();
         t.window->markStale();
         QCOMPARE(t.state(), QStringLiteral("Исходные данные изменились — нажмите «РАСЧИТАТЬ»"));
@@ -200,7 +187,7 @@ private slots:
         QTest::keyClick(t.view(), Qt::Key_Delete);
         QCOMPARE(t.count(), std::size_t{5});
         QCOMPARE(t.figures(), figures);
-        t.window->showCalculation(startPlan());
+        t.window->showCalculation(startPlan("."));
         QVERIFY(!t.view()->scene().stale);
     }
 
@@ -208,14 +195,14 @@ private slots:
     void methodFollowsType() {
         PlanUnderTest t;
         auto* methods = t.window->findChild<QComboBox*>("CmbMethod");
-        t.window->showCalculation(startPlan());
+        t.window->showCalculation(startPlan("."));
         methods->setCurrentIndex(1);
         emit methods->activated(1);
         const std::size_t edgeToEdge = t.count();
-        t.window->showCalculation(startPlan());
+        t.window->showCalculation(startPlan("."));
         QCOMPARE(methods->currentIndex(), 1);
         QCOMPARE(t.count(), edgeToEdge);
-        plan::PlanInputs horn = startPlan();
+        plan::PlanInputs horn = startPlan(".");
         horn.type = SpeakerType::Horn;
         t.window->showCalculation(horn);
         QCOMPARE(methods->currentIndex(), 0);
@@ -224,7 +211,7 @@ private slots:
 
     void tooManyToDraw() {
         PlanUnderTest t;
-        plan::PlanInputs in = startPlan();
+        plan::PlanInputs in = startPlan(".");
         in.count = 2001;
         t.window->showCalculation(in);
         QVERIFY(t.figures().contains(
@@ -257,7 +244,7 @@ private slots:
 
     void deletingEveryLoudspeakerLeavesAnEmptyRoom() {
         PlanUnderTest t;
-        t.window->showCalculation(startPlan());
+        t.window->showCalculation(startPlan("."));
         for (int i = 0; i < 5; ++i) {
             QTest::keyClick(t.view(), Qt::Key_PageDown);
             QTest::keyClick(t.view(), Qt::Key_Delete);
@@ -290,7 +277,7 @@ private slots:
         QFETCH(QPointF, a);
         QFETCH(QPointF, b);
         QFETCH(bool, stale);
-        plan::PlanInputs in = startPlan();
+        plan::PlanInputs in = startPlan(".");
         in.type = SpeakerType(type);
         PlanScene scene =
             makeScene(in, plan::layOut(in, plan::methodsFor(in.type).at(std::size_t(method))));
