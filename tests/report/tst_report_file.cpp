@@ -51,8 +51,7 @@ void TestReportFile::writeAllToDevice_data() {
     QTest::addColumn<qint64>("capacity");
     QTest::addColumn<bool>("complete");
 
-    QTest::newRow("short writes are continued, not taken as the whole")
-        << 7LL << 10000LL << true;
+    QTest::newRow("short writes are continued, not taken as the whole") << 7LL << 10000LL << true;
     QTest::newRow("a device that fails halfway does not count as written") << 7LL << 100LL << false;
     QTest::newRow("a device that fails at once does not count as written") << 7LL << 0LL << false;
 }
