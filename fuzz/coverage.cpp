@@ -77,7 +77,7 @@ void checkStop(const pa::Stop& stop, std::span<const KnownStop> known, bool ceil
 // digits, which the window's lists never offer); the calculation must never store one.
 void checkRecord(const pa::CalculationRecord& before, const pa::CalculationRecord& after,
                  std::string_view line) {
-    for (const Member field : pa::kRecordFields) {
+    for (const auto field : pa::kRecordFields) {
         const pa::RecordValue& value = after.*field;
         if (value.isNumber() && !std::isfinite(value.number()))
             require(value == before.*field, "calculation stored a non-finite number", line);
