@@ -177,23 +177,6 @@ void levels(const PlanInputs& in, const std::vector<Speaker>& speakers, Figures&
     f.maxOk = f.maxWithNoise <= kMaxTotalLevel;
 }
 
-// A number with a fixed count of decimals and the given separator; never "-0", "inf" or "nan".
-std::string fixed(double value, int decimals, std::string_view separator) {
-    if (!std::isfinite(value))
-        return "—";
-    const double scale = std::pow(10.0, decimals);
-    double rounded = std::round(value * scale) / scale;
-    if (rounded == 0)
-        rounded = 0;
-    std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), rounded,
-                                      std::chars_format::fixed, decimals);
-    std::string text(buffer.data(), result.ptr);
-    if (const auto point = text.find('.'); point != std::string::npos)
-        text.replace(point, 1, separator);
-    return text;
-}
-
 std::string verdict(bool ok) {
     return ok ? "выполнено" : "не выполнено";
 }
@@ -354,10 +337,26 @@ Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers,
     return f;
 }
 
+std::string fixedText(double value, int decimals, std::string_view separator) {
+    if (!std::isfinite(value))
+        return "—";
+    const double scale = std::pow(10.0, decimals);
+    double rounded = std::round(value * scale) / scale;
+    if (rounded == 0)
+        rounded = 0;
+    std::array<char, 64> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), rounded,
+                                      std::chars_format::fixed, decimals);
+    std::string text(buffer.data(), result.ptr);
+    if (const auto point = text.find('.'); point != std::string::npos)
+        text.replace(point, 1, separator);
+    return text;
+}
+
 std::vector<std::string> figureLines(const PlanInputs& in, const Figures& f,
                                      std::string_view decimalSeparator) {
     const auto number = [&](double v, int decimals) {
-        return fixed(v, decimals, decimalSeparator);
+        return fixedText(v, decimals, decimalSeparator);
     };
     const auto db = [&](double v) { return number(v, 1) + " дБ"; };
     const auto m = [&](double v) { return number(v, 2) + " м"; };

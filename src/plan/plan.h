@@ -133,6 +133,10 @@ Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers);
 Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers,
                 std::vector<float>& map);
 
+// A number with a fixed count of decimals and the given separator, as the plan's figures, sheet
+// and exports write it: never "-0"; "—" for what is not finite.
+std::string fixedText(double value, int decimals, std::string_view separator);
+
 // The figures as the lines the plan shows and the sheet prints (Russian, the locale's
 // decimal separator): levels to 0.1 dB, shares in whole per cent, lengths to 0.01 m, powers to
 // 0.1 W. Above kMaxDrawnSpeakers the first line says so and the level figures are left out.

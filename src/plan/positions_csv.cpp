@@ -1,6 +1,5 @@
 #include "plan/positions_csv.h"
 
-#include <charconv>
 #include <cmath>
 
 namespace pa::plan {
@@ -18,17 +17,7 @@ std::string_view wallName(Wall wall) {
 }
 
 std::string metres(double value, std::string_view decimalSeparator) {
-    // Rounded first, so that -0.004 prints as 0.00 and not as -0.00.
-    double rounded = std::round(value * 100) / 100;
-    if (rounded == 0 || !std::isfinite(rounded))
-        rounded = 0;
-    std::array<char, 64> buffer{};
-    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), rounded,
-                                            std::chars_format::fixed, 2);
-    std::string text(buffer.data(), error == std::errc() ? end : buffer.data());
-    if (const std::size_t point = text.find('.'); point != std::string::npos)
-        text.replace(point, 1, decimalSeparator);
-    return text;
+    return fixedText(std::isfinite(value) ? value : 0, 2, decimalSeparator);
 }
 
 std::vector<PositionRow> positionRows(const std::vector<Speaker>& speakers,

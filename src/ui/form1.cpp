@@ -1,4 +1,5 @@
 #include "ui/form1.h"
+#include "ui/qt_text.h"
 
 #include "core/messages.h"
 #include "core/numbers.h"
@@ -22,10 +23,6 @@
 namespace pa {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::string str(const QString& text) {
     return text.toStdString();

@@ -1,4 +1,5 @@
 #include "ui/layout_engine.h"
+#include "ui/qt_text.h"
 
 #include "ui/artwork.h"
 #include "ui/input_widgets.h"
@@ -28,7 +29,7 @@ public:
     // The control of that name and class. A name missing from the table or a control of another
     // class stops the program at once: the table and the code disagree.
     template <class T> T* get(std::string_view name) const {
-        auto* found = qobject_cast<T*>(widgets_.value(text(name)));
+        auto* found = qobject_cast<T*>(widgets_.value(qs(name)));
         if (!found)
             missing(name);
         return found;
@@ -37,8 +38,6 @@ public:
 
     void add(QWidget* widget) { widgets_.insert(widget->objectName(), widget); }
     void add(QAction* action) { actions_.insert(action->objectName(), action); }
-
-    static QString text(std::string_view name);
 
 private:
     [[noreturn]] static void missing(std::string_view name);
@@ -82,7 +81,7 @@ std::array<QPalette, kColourCount> tablePalettes(const QPalette& base) {
 }
 
 QWidget* createControl(const Control& c, QWidget* parent) {
-    const QString caption = BuiltControls::text(c.caption);
+    const QString caption = qs(c.caption);
     switch (c.kind) {
     case Kind::Frame:
         return new QGroupBox(caption, parent);
@@ -133,17 +132,13 @@ void keepTabOnChecked(const BuiltControls& built, std::string_view group, QObjec
     update();
 }
 
-QString BuiltControls::text(std::string_view name) {
-    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-}
-
 void BuiltControls::missing(std::string_view name) {
     qFatal("The window table has no control %.*s of the kind the code expects",
            static_cast<int>(name.size()), name.data());
 }
 
 QAction* BuiltControls::action(std::string_view name) const {
-    QAction* found = actions_.value(text(name));
+    QAction* found = actions_.value(qs(name));
     if (!found)
         missing(name);
     return found;
@@ -203,7 +198,7 @@ Form1Controls buildWindow(QMainWindow& window) {
     for (const Control& c : kControls) {
         QWidget* parent = c.parent.empty() ? client : built.get<QWidget>(c.parent);
         QWidget* widget = createControl(c, parent);
-        widget->setObjectName(BuiltControls::text(c.name));
+        widget->setObjectName(qs(c.name));
         widget->setGeometry(pixels(c.left), pixels(c.top), pixels(c.width), pixels(c.height));
         widget->setFont(fontOf(fonts, c.font));
         widget->setPalette(palettes.at(static_cast<std::size_t>(c.colour)));
@@ -214,8 +209,8 @@ Form1Controls buildWindow(QMainWindow& window) {
             ->setAccessibleName(built.get<QLabel>(caption.label)->text().simplified());
 
     for (const MenuItem& item : kMenu) {
-        QAction* action = window.menuBar()->addAction(BuiltControls::text(item.caption));
-        action->setObjectName(BuiltControls::text(item.name));
+        QAction* action = window.menuBar()->addAction(qs(item.caption));
+        action->setObjectName(qs(item.name));
         built.add(action);
     }
 

@@ -1,4 +1,5 @@
 #include "ui/plan_export.h"
+#include "ui/qt_text.h"
 
 #include "plan/dxf.h"
 #include "plan/positions_csv.h"
@@ -24,10 +25,6 @@
 namespace pa {
 
 namespace {
-
-QString fromStd(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // ---- The sheet --------------------------------------------------------------------------------
 // Sizes are in millimetres of the page and become device units through the device's resolution,
@@ -168,12 +165,12 @@ public:
             }
             if (inFrame == 0) {
                 std::array<QString, 4> header;
-                std::ranges::transform(plan::kPositionHeader, header.begin(), fromStd);
+                std::ranges::transform(plan::kPositionHeader, header.begin(), qs);
                 cells(header, true);
                 y_ += height;
             }
             std::array<QString, 4> texts;
-            std::ranges::transform(row, texts.begin(), fromStd);
+            std::ranges::transform(row, texts.begin(), qs);
             cells(texts, false);
             y_ += height;
             ++inFrame;
@@ -393,7 +390,7 @@ void paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument
     const std::string separator = document.decimalSeparator.toStdString();
     sheet.heading(QStringLiteral("Показатели плана"));
     for (const std::string& line : plan::figureLines(scene.inputs, scene.figures, separator))
-        sheet.paragraph(fromStd(line));
+        sheet.paragraph(qs(line));
 
     // The table begins under the plan, where a short one fits whole.
     sheet.breakFrame();
@@ -402,8 +399,7 @@ void paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument
         scene.speakers, [](const plan::Speaker& s) { return s.wall != plan::Wall::None; });
     if (onWalls)
         sheet.paragraph(QStringLiteral("Стена: ближняя — Y = 0, дальняя — Y = ") +
-                        fromStd(plan::metres(scene.inputs.width, separator)) +
-                        QStringLiteral(" м"));
+                        qs(plan::metres(scene.inputs.width, separator)) + QStringLiteral(" м"));
     sheet.table(plan::positionRows(scene.speakers, separator), onWalls);
 }
 

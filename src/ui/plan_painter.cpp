@@ -1,6 +1,7 @@
 #include "ui/plan_painter.h"
 
 #include "core/geometry.h"
+#include "ui/qt_text.h"
 #include "ui/table_style.h"
 
 #include <QFontMetricsF>
@@ -27,7 +28,7 @@ QFont planFont() {
 }
 
 QString decimal(double value, int decimals, const QString& separator) {
-    return QString::number(value, 'f', decimals).replace(QLatin1Char('.'), separator);
+    return qs(plan::fixedText(value, decimals, separator.toStdString()));
 }
 
 QString metres(double value, const QString& separator) {

@@ -1,4 +1,5 @@
 #include "ui/plan_window.h"
+#include "ui/qt_text.h"
 
 #include "ui/artwork.h"
 #include "ui/table_style.h"
@@ -26,10 +27,6 @@
 namespace pa {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 const QString kWindowTitle = QStringLiteral("План помещения");
 const QString kHelpTitle = QStringLiteral("Справка по плану");

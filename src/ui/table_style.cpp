@@ -1,21 +1,14 @@
 #include "ui/table_style.h"
+#include "ui/qt_text.h"
 
 #include <QFontDatabase>
 #include <QPalette>
 
 namespace pa {
 
-namespace {
-
-QString family(std::string_view name) {
-    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-}
-
-} // namespace
-
 QFont tableFont(layout::Font code) {
-    const bool designed = QFontDatabase::hasFamily(family(layout::kFontFamily));
-    QFont font(family(designed ? layout::kFontFamily : layout::kFallbackFontFamily));
+    const bool designed = QFontDatabase::hasFamily(qs(layout::kFontFamily));
+    QFont font(qs(designed ? layout::kFontFamily : layout::kFallbackFontFamily));
     const layout::FontStyle style = layout::fontStyle(code);
     font.setPointSizeF(style.pointSize);
     font.setBold(style.bold);
