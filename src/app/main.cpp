@@ -1,6 +1,6 @@
 #include "ui/application_setup.h"
 #include "ui/dialogs.h"
-#include "ui/form1.h"
+#include "ui/main/form1.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ui/dialogs.h"
-#include "ui/form1.h"
-#include "ui/input_widgets.h"
+#include "ui/main/form1.h"
+#include "ui/main/input_widgets.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "ui/plan_painter.h"
+#include "ui/plan/plan_painter.h"
 
 #include "core/geometry.h"
 #include "ui/qt_text.h"
@@ -638,26 +638,8 @@ void drawLegend(QPainter& p, const Frame& f, const PlanScene& scene,
 
 } // namespace
 
-QPointF PlanMapping::toScreen(double x, double y) const {
-    return {origin.x() + x * pixelsPerMetre, origin.y() - y * pixelsPerMetre};
-}
-
-QPointF PlanMapping::toRoom(QPointF p) const {
-    return {(p.x() - origin.x()) / pixelsPerMetre, (origin.y() - p.y()) / pixelsPerMetre};
-}
-
 PlanMapping planMapping(const QRectF& target, const PlanScene& scene) {
     return mappingOf(frameFor(target, scene, QFontMetricsF(planFont())));
-}
-
-PlanScene makeScene(const plan::PlanInputs& in, std::vector<plan::Speaker> speakers) {
-    PlanScene scene;
-    scene.inputs = in;
-    scene.speakers = std::move(speakers);
-    scene.figures = plan::figures(in, scene.speakers, scene.levels);
-    if (!scene.levels.empty())
-        scene.grid = plan::figureGrid(in.length, in.width);
-    return scene;
 }
 
 void paintPlan(QPainter& painter, const QRectF& target, const PlanScene& scene) {

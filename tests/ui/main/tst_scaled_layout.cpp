@@ -1,7 +1,7 @@
 // The window on a screen scaled by two: the same layout in logical pixels, drawn at twice the
 // pixels, and no caption cut off.
 #include "ui/layout_table.h"
-#include "ui_test_support.h"
+#include "ui/ui_test_support.h"
 
 #include <QAbstractButton>
 #include <QFontMetrics>

@@ -1,8 +1,8 @@
 #include "core/coverage.h"
 #include "core/parameters.h"
 #include "support/start_plan.h"
-#include "ui/plan_window.h"
-#include "ui_test_support.h"
+#include "ui/plan/plan_window.h"
+#include "ui/ui_test_support.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,39 +1,13 @@
 #pragma once
 
-#include "report/report_format.h"
-#include "ui/plan_painter.h"
+#include "ui/plan/plan_document.h"
 
 #include <QByteArray>
-#include <QDate>
-#include <QList>
 #include <QString>
-
-class QPagedPaintDevice;
-class QPainter;
-class QPrinter;
 
 namespace pa {
 
 class Dialogs;
-
-inline const QString kSheetTitle = QStringLiteral("План размещения громкоговорителей");
-
-// What the exported documents show: the calculation as the report words it, and the plan.
-struct PlanDocument {
-    QList<ReportEntry> entries;
-    PlanScene scene;
-    QString decimalSeparator;
-    QDate date;
-};
-
-// The sheet on a paged device (a PDF writer or a printer) that the painter is active on: title,
-// date, input data and results, the plan with its legend, the figures and checks, and the table
-// of positions. What does not fit on the first page continues on further pages.
-void paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument& document);
-
-// The sheet on a printer: A4 landscape unless the printer was set otherwise. False when the
-// printer could not be started.
-bool printSheet(QPrinter& printer, const PlanDocument& document);
 
 enum class ExportType { Pdf, Svg, Png, Dxf, Csv };
 

@@ -1,9 +1,9 @@
-#include "ui/layout_engine.h"
+#include "ui/main/layout_engine.h"
 #include "ui/qt_text.h"
 
 #include "ui/artwork.h"
-#include "ui/input_widgets.h"
 #include "ui/layout_table.h"
+#include "ui/main/input_widgets.h"
 #include "ui/table_style.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "ui/help_about.h"
+#include "ui/main/help_about.h"
 
 #include "about_contacts.h"
 

@@ -1,4 +1,4 @@
-#include "ui/report_command.h"
+#include "ui/main/report_command.h"
 
 #include "report/report_file.h"
 

@@ -2,8 +2,8 @@
 #include "report/report_file.h"
 #include "support/start_record.h"
 #include "ui/application_setup.h"
-#include "ui/report_command.h"
-#include "ui_test_support.h"
+#include "ui/main/report_command.h"
+#include "ui/ui_test_support.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -372,7 +372,8 @@ void TestReportCommand::windowWritesReportsIntoItsFolder() {
     QCOMPARE(window.record().MsgAnswer, RecordValue(35.0));
     QCOMPARE(folderEntries(dir.path()), QStringList{kReportFileName});
 
-    const QString fixture = QFINDTESTDATA("../report/fixtures/start_example_then_wall_model.txt");
+    const QString fixture =
+        QFINDTESTDATA("../../report/fixtures/start_example_then_wall_model.txt");
     const QByteArray written = readFile(dir.filePath(kReportFileName));
     if (fixture.isEmpty() || readFile(fixture) != written) {
         // Kept beside the test run, to compare with the fixture or to replace it once checked.

@@ -1,4 +1,4 @@
-#include "ui/input_widgets.h"
+#include "ui/main/input_widgets.h"
 
 #include <QKeyEvent>
 #include <QPainter>

@@ -1,15 +1,15 @@
-#include "ui/form1.h"
+#include "ui/main/form1.h"
 #include "ui/qt_text.h"
 
 #include "core/messages.h"
 #include "core/numbers.h"
 #include "core/parameters.h"
 #include "ui/artwork.h"
-#include "ui/help_about.h"
-#include "ui/input_widgets.h"
-#include "ui/layout_engine.h"
-#include "ui/plan_window.h"
-#include "ui/report_command.h"
+#include "ui/main/help_about.h"
+#include "ui/main/input_widgets.h"
+#include "ui/main/layout_engine.h"
+#include "ui/main/report_command.h"
+#include "ui/plan/plan_window.h"
 
 #include <QButtonGroup>
 #include <QLabel>

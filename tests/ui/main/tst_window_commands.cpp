@@ -1,6 +1,6 @@
 #include "core/messages.h"
-#include "ui/help_about.h"
-#include "ui_test_support.h"
+#include "ui/main/help_about.h"
+#include "ui/ui_test_support.h"
 
 #include <QAction>
 #include <QFile>

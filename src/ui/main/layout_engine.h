@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/form1_controls.h"
 #include "ui/layout_table.h"
+#include "ui/main/form1_controls.h"
 
 class QMainWindow;
 class QWidget;

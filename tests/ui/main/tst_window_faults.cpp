@@ -5,7 +5,7 @@
 #include "data/catalogue.h"
 #include "data/presets.h"
 #include "ui/layout_table.h"
-#include "ui_test_support.h"
+#include "ui/ui_test_support.h"
 
 #include <QGroupBox>
 #include <QImage>

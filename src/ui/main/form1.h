@@ -8,7 +8,7 @@
 #include "plan/plan.h"
 #include "report/report_format.h"
 #include "ui/dialogs.h"
-#include "ui/form1_controls.h"
+#include "ui/main/form1_controls.h"
 
 #include <QMainWindow>
 #include <QString>

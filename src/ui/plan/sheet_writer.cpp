@@ -1,21 +1,16 @@
-#include "ui/plan_export.h"
+#include "ui/plan/sheet_writer.h"
 #include "ui/qt_text.h"
 
-#include "plan/dxf.h"
 #include "plan/positions_csv.h"
-#include "report/report_file.h"
 #include "ui/dialogs.h"
+#include "ui/plan/plan_painter.h"
 
 #include <QBuffer>
-#include <QDir>
-#include <QFileInfo>
 #include <QFontMetricsF>
-#include <QImage>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSvgGenerator>
 
 #include <algorithm>
 #include <array>
@@ -26,7 +21,8 @@ namespace pa {
 
 namespace {
 
-// ---- The sheet --------------------------------------------------------------------------------
+const QString kFontFamily = QStringLiteral("DejaVu Sans");
+
 // Sizes are in millimetres of the page and become device units through the device's resolution,
 // so a PDF writer and any printer get the same sheet.
 
@@ -42,22 +38,6 @@ constexpr double kTitlePt = 14;
 constexpr double kHeadingPt = 10;
 constexpr double kTextPt = 8;
 constexpr double kPlanTextPt = 7;
-
-const QString kFontFamily = QStringLiteral("DejaVu Sans");
-
-QFont sheetFont(double points, bool bold = false) {
-    QFont font(kFontFamily);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    // Outline glyphs embed in a PDF as text with its Unicode mapping; a bitmap face would not.
-    font.setStyleStrategy(QFont::PreferOutline);
-    return font;
-}
-
-QPageLayout sheetLayout() {
-    return {QPageSize(QPageSize::A4), QPageLayout::Landscape,
-            QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter};
-}
 
 // Share of the frame width each column of the positions table takes; ceiling loudspeakers
 // leave out the wall column.
@@ -270,104 +250,21 @@ private:
     std::array<double, 4> shares_ = kColumnShares;
 };
 
-// ---- The picture alone ------------------------------------------------------------------------
-
-// The plan with its legend at a size that reads well on a page of a report.
-constexpr double kPictureWidthMm = 200;
-constexpr double kPictureHeightMm = 140;
-constexpr double kSvgResolution = 96;
-constexpr double kPngResolution = 300;
-constexpr double kPictureTextPt = 8;
-
-QSize pictureSize(double dpi) {
-    return {qRound(kPictureWidthMm / 25.4 * dpi), qRound(kPictureHeightMm / 25.4 * dpi)};
-}
-
-void paintPicture(QPainter& painter, const QSize& size, const PlanScene& original) {
-    PlanScene scene = original;
-    scene.selected = -1;
-    const QRectF target(QPointF(0, 0), QSizeF(size));
-    painter.fillRect(target, Qt::white);
-    painter.setFont(sheetFont(kPictureTextPt));
-    paintPlan(painter, target, scene);
-}
-
-QByteArray sheetPdf(const PlanDocument& document) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setResolution(static_cast<int>(kPdfResolution));
-        writer.setPageLayout(sheetLayout());
-        writer.setTitle(kSheetTitle);
-        writer.setCreator(kProgramTitle);
-        QPainter painter;
-        if (!painter.begin(&writer))
-            return {};
-        paintSheet(painter, writer, document);
-        if (!painter.end())
-            return {};
-    }
-    return buffer.data();
-}
-
-QByteArray planSvg(const PlanDocument& document) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    const QSize size = pictureSize(kSvgResolution);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setResolution(static_cast<int>(kSvgResolution));
-    generator.setSize(size);
-    generator.setViewBox(QRect(QPoint(0, 0), size));
-    generator.setTitle(kSheetTitle);
-    QPainter painter;
-    if (!painter.begin(&generator))
-        return {};
-    paintPicture(painter, size, document.scene);
-    if (!painter.end())
-        return {};
-    return buffer.data();
-}
-
-QByteArray planPng(const PlanDocument& document) {
-    const QSize size = pictureSize(kPngResolution);
-    QImage image(size, QImage::Format_RGB32);
-    const int dotsPerMetre = qRound(kPngResolution / 0.0254);
-    image.setDotsPerMeterX(dotsPerMetre);
-    image.setDotsPerMeterY(dotsPerMetre);
-    {
-        QPainter painter(&image);
-        paintPicture(painter, size, document.scene);
-    }
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG"))
-        return {};
-    return buffer.data();
-}
-
-QByteArray fromStdBytes(const std::string& bytes) {
-    return {bytes.data(), static_cast<qsizetype>(bytes.size())};
-}
-
-// ---- Types and the dialog -------------------------------------------------------------------
-
-struct TypeInfo {
-    ExportType type;
-    const char* filter;
-    const char* extension;
-};
-
-constexpr std::array<TypeInfo, 5> kTypes{{
-    {ExportType::Pdf, "PDF (*.pdf)", "pdf"},
-    {ExportType::Svg, "SVG (*.svg)", "svg"},
-    {ExportType::Png, "PNG (*.png)", "png"},
-    {ExportType::Dxf, "DXF (*.dxf)", "dxf"},
-    {ExportType::Csv, "CSV (*.csv)", "csv"},
-}};
-
 } // namespace
+
+QFont sheetFont(double points, bool bold) {
+    QFont font(kFontFamily);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    // Outline glyphs embed in a PDF as text with its Unicode mapping; a bitmap face would not.
+    font.setStyleStrategy(QFont::PreferOutline);
+    return font;
+}
+
+QPageLayout sheetLayout() {
+    return {QPageSize(QPageSize::A4), QPageLayout::Landscape,
+            QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter};
+}
 
 void paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument& document) {
     SheetWriter sheet(painter, device, document);
@@ -387,7 +284,7 @@ void paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument
     }
 
     const PlanScene& scene = document.scene;
-    const std::string separator = document.decimalSeparator.toStdString();
+    const std::string separator = document.scene.decimalSeparator.toStdString();
     sheet.heading(QStringLiteral("Показатели плана"));
     for (const std::string& line : plan::figureLines(scene.inputs, scene.figures, separator))
         sheet.paragraph(qs(line));
@@ -411,81 +308,23 @@ bool printSheet(QPrinter& printer, const PlanDocument& document) {
     return painter.end();
 }
 
-QByteArray exportBytes(ExportType type, const PlanDocument& document) {
-    const PlanScene& scene = document.scene;
-    switch (type) {
-    case ExportType::Pdf:
-        return sheetPdf(document);
-    case ExportType::Svg:
-        return planSvg(document);
-    case ExportType::Png:
-        return planPng(document);
-    case ExportType::Dxf:
-        return fromStdBytes(plan::planDxf(scene.inputs, scene.speakers));
-    case ExportType::Csv:
-        return fromStdBytes(
-            plan::positionsCsv(scene.speakers, document.decimalSeparator.toStdString()));
+QByteArray sheetPdf(const PlanDocument& document) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(static_cast<int>(kPdfResolution));
+        writer.setPageLayout(sheetLayout());
+        writer.setTitle(kSheetTitle);
+        writer.setCreator(kProgramTitle);
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return {};
+        paintSheet(painter, writer, document);
+        if (!painter.end())
+            return {};
     }
-    return {};
-}
-
-QString exportFilters() {
-    QStringList filters;
-    for (const TypeInfo& info : kTypes)
-        filters.append(QString::fromLatin1(info.filter));
-    return filters.join(QStringLiteral(";;"));
-}
-
-ExportTarget exportTarget(const QString& chosenPath, const QString& selectedFilter) {
-    const QString suffix = QFileInfo(chosenPath).suffix().toLower();
-    for (const TypeInfo& info : kTypes)
-        if (suffix == QLatin1String(info.extension))
-            return {chosenPath, info.type};
-    const auto* chosen = std::ranges::find_if(
-        kTypes, [&](const TypeInfo& info) { return selectedFilter == QLatin1String(info.filter); });
-    const TypeInfo& info = chosen != kTypes.end() ? *chosen : kTypes.front();
-    return {chosenPath + QLatin1Char('.') + QLatin1String(info.extension), info.type};
-}
-
-QString saveExport(const QString& path, ExportType type, const PlanDocument& document) {
-    const QByteArray bytes = exportBytes(type, document);
-    if (bytes.isEmpty())
-        return QStringLiteral("Документ не удалось построить");
-    return writeReportFile(path, bytes, WriteMode::Replace);
-}
-
-PlanExporter::PlanExporter(Dialogs& dialogs, QString folder)
-    : dialogs_(dialogs), folder_(std::move(folder)),
-      filter_(QString::fromLatin1(kTypes.front().filter)) {}
-
-QString PlanExporter::saveAs(const PlanDocument& document) {
-    QString filter = filter_;
-    const QString folder = folder_.isEmpty() ? QDir::currentPath() : folder_;
-    const QString chosen =
-        dialogs_.saveFileName(QStringLiteral("Экспорт плана"), folder, exportFilters(), &filter);
-    if (chosen.isEmpty())
-        return {};
-    const ExportTarget target = exportTarget(chosen, filter);
-    folder_ = QFileInfo(target.path).absolutePath();
-    filter_ = filter;
-    const QString reason = saveExport(target.path, target.type, document);
-    if (!reason.isEmpty()) {
-        dialogs_.information(kProgramTitle, QStringLiteral("Не удалось сохранить файл ") +
-                                                QFileInfo(target.path).fileName() +
-                                                QStringLiteral("\r\n") + reason);
-        return {};
-    }
-    return target.path;
-}
-
-void PlanExporter::print(const PlanDocument& document) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(sheetLayout());
-    printer.setDocName(kSheetTitle);
-    if (!dialogs_.choosePrinter(printer))
-        return;
-    if (!printSheet(printer, document))
-        dialogs_.information(kProgramTitle, QStringLiteral("Не удалось напечатать план"));
+    return buffer.data();
 }
 
 } // namespace pa

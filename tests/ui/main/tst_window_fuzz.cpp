@@ -2,7 +2,7 @@
 // that nothing the window shows contradicts its inputs, and that the report file is never left
 // holding a part of a report.
 
-#include "ui_test_support.h"
+#include "ui/ui_test_support.h"
 
 #include "core/coverage.h"
 #include "report/report_file.h"

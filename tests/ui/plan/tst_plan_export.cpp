@@ -3,9 +3,10 @@
 #include "plan/positions_csv.h"
 #include "support/start_plan.h"
 #include "ui/application_setup.h"
-#include "ui/plan_export.h"
-#include "ui/plan_window.h"
-#include "ui_test_support.h"
+#include "ui/plan/plan_export.h"
+#include "ui/plan/plan_window.h"
+#include "ui/plan/sheet_writer.h"
+#include "ui/ui_test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,7 +36,7 @@ PlanDocument startDocument(int hallCount = 0) {
     PlanScene scene = makeScene(in, plan::layOut(in, plan::Method::ByCount));
     scene.decimalSeparator = QStringLiteral(",");
     return {reportEntries(record, {"TD-13", "АВТОСТОЯНКА", SpeakerType::Ceiling}, ","),
-            std::move(scene), ",", QDate(2026, 12, 7)};
+            std::move(scene), QDate(2026, 12, 7)};
 }
 
 // What a reader prints; the test is skipped when the reader is not installed.

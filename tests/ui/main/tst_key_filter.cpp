@@ -1,4 +1,4 @@
-#include "ui_test_support.h"
+#include "ui/ui_test_support.h"
 
 #include <QClipboard>
 #include <QMimeData>
