@@ -161,7 +161,7 @@ void line(DxfText& dxf, std::string_view layer, double x1, double y1, double x2,
 // A wall or horn loudspeaker covers a sector aimed across the room, perpendicular to its wall.
 void sector(DxfText& dxf, const PlanInputs& in, const Speaker& s) {
     const double aim = s.wall == Wall::Far ? 270.0 : 90.0;
-    const double half = in.dirCoef / 2 * 180.0 / std::numbers::pi;
+    const double half = halfAngleDegrees(in);
     const double from = aim - half;
     const double to = aim + half;
     dxf.entity("ARC", kCoverageLayer);

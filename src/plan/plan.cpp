@@ -8,6 +8,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 namespace pa::plan {
 
@@ -31,6 +32,7 @@ constexpr double kOnAxisDistance = 3;     // m
 constexpr double kStandardListen = 1.5;   // m, the height the first check is defined at
 constexpr double kAmplifierReserve = 1.2; // the amplifier's margin over the loudspeakers' sum
 constexpr double kFigureSpacing = 0.05;   // m
+constexpr double kHalfTurnDegrees = 180;
 constexpr int kMaxFigurePoints = 400;
 
 std::optional<double> numberOf(const RecordValue& value, std::string_view separator) {
@@ -69,12 +71,16 @@ std::array<double, 2> gridSize(const PlanInputs& in, Method method) {
             std::max(1.0, std::ceil((in.width - kTolerance) / step))};
 }
 
-std::vector<Speaker> ceilingGrid(const PlanInputs& in, int columns, int rows, int count) {
+// A count short of a full grid leaves no lone loudspeaker in a last row: the rows differ by one
+// at most, so the spacing along the length stays nearly the same across the room.
+std::vector<Speaker> ceilingGrid(const PlanInputs& in, int rows, int count) {
     std::vector<Speaker> out;
     out.reserve(static_cast<std::size_t>(count));
     const double cellY = in.width / rows;
+    const int least = count / rows;
+    const int fuller = count % rows;
     for (int row = 0; row < rows; ++row) {
-        const int inRow = std::min(columns, count - row * columns);
+        const int inRow = least + (row < fuller ? 1 : 0);
         const double cellX = in.length / inRow;
         for (int column = 0; column < inRow; ++column)
             out.push_back({(column + 0.5) * cellX, (row + 0.5) * cellY, Wall::None});
@@ -82,27 +88,35 @@ std::vector<Speaker> ceilingGrid(const PlanInputs& in, int columns, int rows, in
     return out;
 }
 
-std::vector<Speaker> wallRow(const PlanInputs& in, bool staggered) {
+// Staggered starts on the near wall; otherwise every loudspeaker hangs on the given wall.
+std::vector<Speaker> wallRow(const PlanInputs& in, bool staggered, Wall oneWall) {
     std::vector<Speaker> out;
     out.reserve(static_cast<std::size_t>(in.count));
     const double cell = in.length / in.count;
     for (int k = 0; k < in.count; ++k) {
-        const bool far = staggered && k % 2 == 1;
+        const bool far = staggered ? k % 2 == 1 : oneWall == Wall::Far;
         out.push_back({(k + 0.5) * cell, far ? in.width : 0.0, far ? Wall::Far : Wall::Near});
     }
     return out;
 }
 
-// The smallest distance between neighbours of a sorted line, ignoring coincident ones.
-std::optional<double> smallestGap(std::vector<double> line) {
+// The smallest and largest distance between neighbours of a line, ignoring coincident ones.
+std::optional<Span> gaps(std::vector<double> line) {
     std::sort(line.begin(), line.end());
-    std::optional<double> gap;
+    std::optional<Span> span;
     for (std::size_t i = 1; i < line.size(); ++i) {
         const double d = line[i] - line[i - 1];
-        if (d >= kTolerance && (!gap || d < *gap))
-            gap = d;
+        if (d < kTolerance)
+            continue;
+        span = span ? Span{std::min(span->min, d), std::max(span->max, d)} : Span{d, d};
     }
-    return gap;
+    return span;
+}
+
+std::optional<Span> joined(std::optional<Span> a, std::optional<Span> b) {
+    if (!a || !b)
+        return a ? a : b;
+    return Span{std::min(a->min, b->min), std::max(a->max, b->max)};
 }
 
 void stepsAndWalls(const PlanInputs& in, const std::vector<Speaker>& speakers, Figures& f) {
@@ -112,23 +126,27 @@ void stepsAndWalls(const PlanInputs& in, const std::vector<Speaker>& speakers, F
     const bool ceiling = in.type == SpeakerType::Ceiling;
     std::vector<double> row;
     std::vector<double> column;
+    // Staggered wall loudspeakers cover each their own side: the spacing that matters is the
+    // one along the same wall.
+    std::vector<double> farWall;
     double wallX = in.length;
     double wallY = in.width;
     for (const Speaker& s : speakers) {
         if (!std::isfinite(s.x) || !std::isfinite(s.y))
             continue; // levelMap refuses such a layout; the figures leave the place out
-        // Wall loudspeakers stand in one line along the length, whichever wall they are on.
-        if (!ceiling || std::abs(s.y - first.y) < kTolerance)
+        if (!ceiling)
+            (s.wall == Wall::Far ? farWall : row).push_back(s.x);
+        else if (std::abs(s.y - first.y) < kTolerance)
             row.push_back(s.x);
         if (ceiling && std::abs(s.x - first.x) < kTolerance)
             column.push_back(s.y);
         wallX = std::min({wallX, s.x, in.length - s.x});
         wallY = std::min({wallY, s.y, in.width - s.y});
     }
-    f.stepX = smallestGap(std::move(row));
+    f.stepX = joined(gaps(std::move(row)), gaps(std::move(farWall)));
     f.wallX = std::max(0.0, wallX);
     if (ceiling) {
-        f.stepY = smallestGap(std::move(column));
+        f.stepY = gaps(std::move(column));
         f.wallY = std::max(0.0, wallY);
     }
 }
@@ -177,8 +195,39 @@ void levels(const PlanInputs& in, const std::vector<Speaker>& speakers, Figures&
     f.maxOk = f.maxWithNoise <= kMaxTotalLevel;
 }
 
-std::string verdict(bool ok) {
+std::string verdict(bool ok, const Figures& f) {
+    if (f.noSpeakers())
+        return "нет громкоговорителей";
     return ok ? "выполнено" : "не выполнено";
+}
+
+// A share as the engineer may rely on it: cut, never rounded up, so that a floor with a point
+// below the target never reads 100 %. The weights are quarters, so the share is exactly 1 only
+// when every point reaches the target.
+std::string shareText(double share, std::string_view separator) {
+    constexpr double kTenthsFrom = 99; // per cent
+    // A share that is a whole number of per cent may be a hair below it in binary.
+    constexpr double kBinaryHair = 1e-9;
+    if (share >= 1)
+        return "100 %";
+    const double percent = share * 100 + kBinaryHair;
+    if (percent < kTenthsFrom)
+        return fixedText(std::max(0.0, std::floor(percent)), 0, separator) + " %";
+    constexpr double kBelowWhole = 99.9;
+    return fixedText(std::min(kBelowWhole, std::floor(percent * 10) / 10), 1, separator) + " %";
+}
+
+// Whole digits in groups of three from five digits on ("10 000", but "1000"), as Russian
+// texts write amounts; the rest as numberText writes it.
+std::string groupedText(double value, std::string_view separator) {
+    std::string text = numberText(value, separator);
+    const std::size_t begin = text.starts_with('-') ? 1 : 0;
+    const std::size_t end = std::min(text.size(), text.find(separator, begin));
+    if (end - begin < 5)
+        return text;
+    for (std::size_t at = end; at > begin + 3; at -= 3)
+        text.insert(at - 3, " ");
+    return text;
 }
 
 } // namespace
@@ -205,79 +254,174 @@ std::string_view methodName(Method method) {
     return {};
 }
 
-std::optional<PlanInputs> planInputs(const CalculationRecord& record, SpeakerType type,
-                                     std::string_view decimalSeparator) {
-    const auto length = numberOf(record.RoomLength, decimalSeparator);
-    const auto width = numberOf(record.RoomWidth, decimalSeparator);
-    const auto mount = numberOf(record.MountHeight, decimalSeparator);
-    const auto listen = numberOf(record.ListenHeight, decimalSeparator);
-    const auto dirCoef = numberOf(record.DirCoef, decimalSeparator);
-    const auto totalSpl = numberOf(record.TotalSpl, decimalSeparator);
-    const auto effRange = numberOf(record.EffRange, decimalSeparator);
-    const auto count = numberOf(record.SpeakerCount, decimalSeparator);
-    const auto noise = numberOf(record.RoomNoise, decimalSeparator);
-    const auto overlap = numberOf(record.OverlapLevel, decimalSeparator);
-    const auto power = numberOf(record.SpeakerPower, decimalSeparator);
-    const auto factor = numberOf(record.PowerFactor, decimalSeparator);
-    for (const auto& value : {length, width, mount, listen, dirCoef, totalSpl, effRange, count,
-                              noise, overlap, power, factor})
+namespace {
+
+// The record's fields the plan reads, by the names the window gives them; the mounting height's
+// name depends on the type.
+struct PlanField {
+    RecordValue CalculationRecord::*field;
+    std::string_view name;
+};
+constexpr std::array<PlanField, 12> kPlanFields{{
+    {&CalculationRecord::RoomLength, "Длина помещения"},
+    {&CalculationRecord::RoomWidth, "Ширина помещения"},
+    {&CalculationRecord::MountHeight, ""},
+    {&CalculationRecord::ListenHeight, "Высота точки прослушивания"},
+    {&CalculationRecord::DirCoef, "Диаграмма направленности"},
+    {&CalculationRecord::TotalSpl, "Общее звуковое давление"},
+    {&CalculationRecord::EffRange, "Эффективная дальность"},
+    {&CalculationRecord::SpeakerCount, "Количество громкоговорителей"},
+    {&CalculationRecord::RoomNoise, "Уровень шума помещения"},
+    {&CalculationRecord::OverlapLevel, "Уровень перекрытия шума"},
+    {&CalculationRecord::SpeakerPower, "Мощность громкоговорителя"},
+    {&CalculationRecord::PowerFactor, "Градация мощности"},
+}};
+
+// Amounts beyond this are written as a bound: their digits would say nothing more.
+constexpr double kLargestWritten = 1e12;
+
+// The name of one of kPlanFields as the window shows it for the type.
+std::string fieldName(RecordValue CalculationRecord::*field, SpeakerType type) {
+    const auto* f = std::find_if(kPlanFields.begin(), kPlanFields.end(),
+                                 [&](const PlanField& p) { return p.field == field; });
+    return std::string(f == kPlanFields.end() || f->name.empty() ? typeDefaults(type).heightCaption
+                                                                 : f->name);
+}
+
+PlanCheck refused(std::string reason) {
+    return {std::nullopt, std::move(reason)};
+}
+
+} // namespace
+
+PlanCheck planInputsOrReason(const CalculationRecord& record, SpeakerType type,
+                             std::string_view decimalSeparator) {
+    using R = CalculationRecord;
+    const auto name = [&](RecordValue R::*field) { return fieldName(field, type); };
+    for (const PlanField& f : kPlanFields) {
+        const auto value = numberOf(record.*f.field, decimalSeparator);
         if (!value || !std::isfinite(*value))
-            return std::nullopt;
+            return refused("Расчет не закончен: нет значения «" + name(f.field) + "»");
+    }
+    const auto read = [&](RecordValue CalculationRecord::*field) {
+        return numberOf(record.*field, decimalSeparator).value_or(0);
+    };
+    // Hundredths are enough to see what is wrong with an amount; smaller ones are kept whole.
+    const auto amount = [&](double v) {
+        if (std::abs(v) >= 1 && std::abs(v) <= kLargestWritten)
+            return groupedText(std::round(v * 100) / 100, decimalSeparator);
+        if (std::abs(v) <= kLargestWritten)
+            return groupedText(v, decimalSeparator);
+        return (v > 0 ? "больше " : "меньше ") +
+               groupedText(std::copysign(kLargestWritten, v), decimalSeparator);
+    };
+    const auto outside = [&](const std::string& what, double v, std::string_view unit,
+                             const std::string& range) {
+        return refused(what + " " + amount(v) + std::string(unit) + " вне пределов плана (" +
+                       range + ")");
+    };
+    const std::string side = "больше 0 и до " + amount(kMaxRoomSide) + " м";
 
     PlanInputs in;
     in.type = type;
-    in.length = *length;
-    in.width = *width;
-    in.mountHeight = *mount;
-    in.listenHeight = *listen / 100;
-    in.dirCoef = *dirCoef;
-    in.totalSpl = *totalSpl;
-    in.effRange = *effRange;
-    in.roomNoise = *noise;
-    in.overlap = *overlap;
+    in.length = read(&CalculationRecord::RoomLength);
+    in.width = read(&CalculationRecord::RoomWidth);
+    in.mountHeight = read(&CalculationRecord::MountHeight);
+    const double listenCm = read(&CalculationRecord::ListenHeight);
+    in.listenHeight = listenCm / 100;
+    in.dirCoef = read(&CalculationRecord::DirCoef);
+    in.totalSpl = read(&CalculationRecord::TotalSpl);
+    in.effRange = read(&CalculationRecord::EffRange);
+    const double count = read(&CalculationRecord::SpeakerCount);
+    in.roomNoise = read(&CalculationRecord::RoomNoise);
+    in.overlap = read(&CalculationRecord::OverlapLevel);
+    const double watts =
+        read(&CalculationRecord::PowerFactor) * read(&CalculationRecord::SpeakerPower);
     // The calculation takes its power level from this whole number of watts.
-    in.speakerWatts = roundHalfEven(*factor * *power);
+    in.speakerWatts = roundHalfEven(watts);
 
-    const double maxAngle = type == SpeakerType::Ceiling ? kApproxPi : kApproxFullTurn;
+    if (!(in.length > 0 && in.length <= kMaxRoomSide))
+        return outside(name(&R::RoomLength), in.length, " м", side);
+    if (!(in.width > 0 && in.width <= kMaxRoomSide))
+        return outside(name(&R::RoomWidth), in.width, " м", side);
+    if (in.listenHeight < 0)
+        return outside(name(&R::ListenHeight), listenCm, " см", "от 0 см");
+    if (in.mountHeight > kMaxRoomSide)
+        return outside(name(&R::MountHeight), in.mountHeight, " м",
+                       "до " + amount(kMaxRoomSide) + " м");
+    if (!(in.mountHeight > in.listenHeight))
+        // Unrounded: the two may differ in the last digits only.
+        return refused(name(&R::MountHeight) + " " + groupedText(in.mountHeight, decimalSeparator) +
+                       " м не выше точки прослушивания (" +
+                       groupedText(in.listenHeight, decimalSeparator) +
+                       " м): план строится только для громкоговорителей над ней");
+    const bool ceiling = type == SpeakerType::Ceiling;
+    const double maxAngle = ceiling ? kApproxPi : kApproxFullTurn;
+    if (!(in.dirCoef > 0 && in.dirCoef < maxAngle))
+        return outside(name(&R::DirCoef), halfAngleDegrees(in) * 2, " град",
+                       "больше 0 и меньше " + amount(maxAngle / kApproxPi * kHalfTurnDegrees) +
+                           " град для " + (ceiling ? "потолочного" : "настенного и рупорного") +
+                           " громкоговорителя");
     // The range may be 0: a wall loudspeaker whose range just reaches the listening plane
     // projects to 0 m, and the calculation accepts it.
-    const bool sane =
-        in.length > 0 && in.length <= kMaxRoomSide && in.width > 0 && in.width <= kMaxRoomSide &&
-        in.listenHeight >= 0 && in.mountHeight > in.listenHeight &&
-        in.mountHeight <= kMaxRoomSide && in.dirCoef > 0 && in.dirCoef < maxAngle &&
-        in.effRange >= 0 && *count >= 1 && *count <= kMaxLaidOut && *count == std::floor(*count) &&
-        std::abs(in.totalSpl) <= kMaxAbsLevel && std::abs(in.roomNoise) <= kMaxAbsLevel &&
-        std::abs(in.overlap) <= kMaxAbsLevel && in.speakerWatts >= 1 &&
-        in.speakerWatts <= kMaxLaidOut * kMaxLaidOut;
-    if (!sane)
-        return std::nullopt;
-    in.count = static_cast<int>(*count);
-    if (type == SpeakerType::Ceiling) {
+    if (in.effRange < 0)
+        return outside(name(&R::EffRange), in.effRange, " м", "от 0 м");
+    if (count != std::floor(count))
+        return refused(name(&R::SpeakerCount) + " " + groupedText(count, decimalSeparator) +
+                       " — не целое число");
+    if (!(count >= 1 && count <= kMaxLaidOut))
+        return outside(name(&R::SpeakerCount), count, "", "от 1 до " + amount(kMaxLaidOut));
+    const std::string levels =
+        "от " + amount(-kMaxAbsLevel) + " до " + amount(kMaxAbsLevel) + " дБ";
+    for (const auto& [level, field] :
+         {std::pair{in.totalSpl, &R::TotalSpl}, std::pair{in.roomNoise, &R::RoomNoise},
+          std::pair{in.overlap, &R::OverlapLevel}})
+        if (std::abs(level) > kMaxAbsLevel)
+            return outside(name(field), level, " дБ", levels);
+    if (!(in.speakerWatts >= 1 && in.speakerWatts <= kMaxLaidOut * kMaxLaidOut))
+        return outside(name(&R::SpeakerPower) + " с учетом градации", watts, " Вт",
+                       "в целых ваттах от 1 до " + amount(kMaxLaidOut * kMaxLaidOut) + " Вт");
+    in.count = static_cast<int>(count);
+    if (ceiling) {
+        if (!std::isfinite(coverageRadius(in)))
+            return refused("Зона покрытия громкоговорителя не вычисляется при этих высотах и "
+                           "диаграмме направленности");
         // The densest method must stay a layout that can be held in memory.
         const auto [columns, rows] = gridSize(in, Method::EdgeToCentre);
-        if (!std::isfinite(coverageRadius(in)) || !(columns * rows <= kMaxLaidOut))
-            return std::nullopt;
+        if (!(columns * rows <= kMaxLaidOut))
+            return refused("Помещение слишком велико для плана: при размещении «" +
+                           std::string(methodName(Method::EdgeToCentre)) +
+                           "» понадобилось бы больше " + amount(kMaxLaidOut) +
+                           " громкоговорителей");
     }
-    return in;
+    return {in, {}};
+}
+
+std::optional<PlanInputs> planInputs(const CalculationRecord& record, SpeakerType type,
+                                     std::string_view decimalSeparator) {
+    return planInputsOrReason(record, type, decimalSeparator).inputs;
 }
 
 double coverageRadius(const PlanInputs& in) {
     return coverRadius(in.mountHeight - in.listenHeight, in.dirCoef / 2);
 }
 
-std::vector<Speaker> layOut(const PlanInputs& in, Method method) {
+double halfAngleDegrees(const PlanInputs& in) {
+    return in.dirCoef / 2 * kHalfTurnDegrees / kApproxPi;
+}
+
+std::vector<Speaker> layOut(const PlanInputs& in, Method method, Wall oneWall) {
     // Inputs that did not come through planInputs get nothing rather than a runaway layout.
     if (in.count < 1 || in.count > kMaxLaidOut || !(in.length > 0) || !(in.width > 0))
         return {};
     if (in.type != SpeakerType::Ceiling)
-        return wallRow(in, method != Method::OneWall);
+        return wallRow(in, method != Method::OneWall, oneWall);
     const auto [columns, rows] = gridSize(in, method);
     const bool byCount = method == Method::ByCount || method == Method::OneWall;
     const double count = byCount ? in.count : columns * rows;
     if (!(count <= kMaxLaidOut))
         return {};
-    return ceilingGrid(in, static_cast<int>(columns), static_cast<int>(rows),
-                       static_cast<int>(count));
+    return ceilingGrid(in, static_cast<int>(rows), static_cast<int>(count));
 }
 
 double levelAt(const PlanInputs& in, const std::vector<Speaker>& speakers, double x, double y) {
@@ -327,7 +471,7 @@ Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers,
     f.calculatedCount = in.count;
     f.target = in.roomNoise + in.overlap;
     f.onAxisAt3m = in.totalSpl - 20 * std::log10(kOnAxisDistance);
-    f.onAxisOk = f.onAxisAt3m >= kMinOnAxisLevel;
+    f.onAxisOk = !speakers.empty() && f.onAxisAt3m >= kMinOnAxisLevel;
     f.standardHeight = std::abs(in.listenHeight - kStandardListen) < 1e-9;
     f.totalWatts = in.speakerWatts * static_cast<double>(speakers.size());
     f.amplifierWatts = f.totalWatts * kAmplifierReserve;
@@ -362,6 +506,12 @@ std::vector<std::string> figureLines(const PlanInputs& in, const Figures& f,
     const auto m = [&](double v) { return number(v, 2) + " м"; };
     const auto watts = [&](double v) { return number(v, 1) + " Вт"; };
     const auto where = [&](Point p) { return " (x = " + m(p.x) + ", y = " + m(p.y) + ")"; };
+    // A range only where the spacings differ as written.
+    const auto span = [&](Span s) {
+        const std::string least = number(s.min, 2);
+        const std::string most = number(s.max, 2);
+        return least == most ? least + " м" : "от " + least + " до " + most + " м";
+    };
     const std::string source = "СП 3.13130.2009";
     const std::string standardHeight = number(kStandardListen, 1) + " м";
     const std::string maxTotal = "не выше " + number(kMaxTotalLevel, 0) + " дБ";
@@ -373,9 +523,9 @@ std::vector<std::string> figureLines(const PlanInputs& in, const Figures& f,
     lines.push_back("Громкоговорителей: " + std::to_string(f.count) +
                     " (по расчету: " + std::to_string(f.calculatedCount) + ")");
     if (f.stepX)
-        lines.push_back("Шаг по длине: " + m(*f.stepX));
+        lines.push_back("Шаг по длине: " + span(*f.stepX));
     if (f.stepY)
-        lines.push_back("Шаг по ширине: " + m(*f.stepY));
+        lines.push_back("Шаг по ширине: " + span(*f.stepY));
     if (f.wallX)
         lines.push_back("От крайних громкоговорителей до торцевых стен: " + m(*f.wallX));
     if (f.wallY)
@@ -387,25 +537,31 @@ std::vector<std::string> figureLines(const PlanInputs& in, const Figures& f,
     }
     lines.push_back("Целевой уровень (шум " + db(in.roomNoise) + " + превышение " + db(in.overlap) +
                     "): " + db(f.target));
+    const std::string aboveNoise = "Уровень не менее чем на " + number(kAboveNoise, 0) +
+                                   " дБ выше шума во всех точках на высоте " + standardHeight +
+                                   " (" + source + ", п. 4.2): ";
+    const std::string withNoise =
+        "Уровень громкоговорителей вместе с шумом " + maxTotal + " (" + source + ", п. 4.1)";
     if (f.mapped) {
-        lines.push_back(
-            "Доля площади с уровнем не ниже целевого: " + number(f.shareAtTarget * 100, 0) + " %");
-        lines.push_back("Уровень не менее чем на " + number(kAboveNoise, 0) +
-                        " дБ выше шума во всех точках на высоте " + standardHeight + " (" + source +
-                        ", п. 4.2): минимум " + db(f.minLevel) + " при требуемых " +
-                        db(in.roomNoise + kAboveNoise) + " — " + verdict(f.aboveNoiseOk));
+        lines.push_back("Доля площади с уровнем не ниже целевого: " +
+                        shareText(f.shareAtTarget, decimalSeparator));
+        lines.push_back(aboveNoise + "минимум " + db(f.minLevel) + " при требуемых " +
+                        db(in.roomNoise + kAboveNoise) + " — " + verdict(f.aboveNoiseOk, f));
         if (!f.standardHeight)
             lines.push_back("Эта проверка сделана на выбранной высоте прослушивания " +
                             m(in.listenHeight) + ", а не на " + standardHeight);
-        lines.push_back("Уровень громкоговорителей вместе с шумом " + maxTotal + " (" + source +
-                        ", п. 4.1): " + db(f.maxWithNoise) + " — " + verdict(f.maxOk));
+        lines.push_back(withNoise + ": " + db(f.maxWithNoise) + " — " + verdict(f.maxOk, f));
+    } else if (f.noSpeakers()) {
+        lines.push_back(aboveNoise + "требуется " + db(in.roomNoise + kAboveNoise) + " — " +
+                        verdict(f.aboveNoiseOk, f));
+        lines.push_back(withNoise + " — " + verdict(f.maxOk, f));
     } else {
         lines.push_back("Уровни по площади не рассчитаны: проверки по п. 4.2 и по уровню " +
                         maxTotal + " (п. 4.1) " + source + " не выполнялись");
     }
     lines.push_back("Каждый громкоговоритель не менее " + number(kMinOnAxisLevel, 0) +
                     " дБ на оси в " + number(kOnAxisDistance, 0) + " м (" + source +
-                    ", п. 4.1): " + db(f.onAxisAt3m) + " — " + verdict(f.onAxisOk));
+                    ", п. 4.1): " + db(f.onAxisAt3m) + " — " + verdict(f.onAxisOk, f));
     lines.push_back("Суммарная мощность громкоговорителей: " + std::to_string(f.count) + " × " +
                     watts(in.speakerWatts) + " = " + watts(f.totalWatts));
     lines.push_back("Усилитель не менее (сумма + " + number((kAmplifierReserve - 1) * 100, 0) +

@@ -60,14 +60,30 @@ struct PlanInputs {
 std::optional<PlanInputs> planInputs(const CalculationRecord& record, SpeakerType type,
                                      std::string_view decimalSeparator);
 
+// The same, with the reason for a refusal: one Russian sentence naming the input and the range
+// the plan takes, numbers with the given separator. The reason is empty when there are inputs.
+struct PlanCheck {
+    std::optional<PlanInputs> inputs;
+    std::string reason;
+};
+PlanCheck planInputsOrReason(const CalculationRecord& record, SpeakerType type,
+                             std::string_view decimalSeparator);
+
 // Radius of the circle one ceiling loudspeaker covers on the listening plane (the
 // calculation's own geometry).
 double coverageRadius(const PlanInputs& in);
 
+// Half the opening angle in degrees, as the engineer typed the full angle: the calculation's
+// radians were made with the approximate pi, so they are turned back with it. Every drawing of
+// a wall or horn sector takes its angle from here.
+double halfAngleDegrees(const PlanInputs& in);
+
 // The positions of a method, numbered in the order returned: ceiling loudspeakers row by row
 // from y = 0, wall loudspeakers along the length. A method not offered for the type (see
-// methodsFor) lays out as ByCount.
-std::vector<Speaker> layOut(const PlanInputs& in, Method method);
+// methodsFor) lays out as ByCount. A count that does not fill the ceiling grid is spread over
+// all its rows, the fuller rows first, no two rows differing by more than one loudspeaker.
+// OneWall hangs every wall or horn loudspeaker on oneWall (Near unless Far is given).
+std::vector<Speaker> layOut(const PlanInputs& in, Method method, Wall oneWall = Wall::Near);
 
 // Layouts above this size are not drawn or mapped.
 inline constexpr std::size_t kMaxDrawnSpeakers = 2000;
@@ -102,13 +118,23 @@ struct Point {
     double y = 0;
 };
 
+// The smallest and the largest of some distances.
+struct Span {
+    double min = 0;
+    double max = 0;
+
+    friend bool operator==(const Span&, const Span&) = default;
+};
+
 // What the plan tells the engineer about a layout.
 struct Figures {
     std::size_t count = 0;
     int calculatedCount = 0;
-    // The smallest spacing in the first loudspeaker's row (along x) and column (along y), where
-    // it has a neighbour; wall loudspeakers of both walls count as one row, and have no stepY.
-    std::optional<double> stepX, stepY;
+    // Spacings between neighbours as the loudspeakers stand, hand moves included. Ceiling: in
+    // the first loudspeaker's row (along x) and column (along y). Wall and horn: along each wall
+    // between neighbours on that same wall, both walls together; they have no stepY. Unset
+    // where there is no neighbour.
+    std::optional<Span> stepX, stepY;
     // The nearest loudspeaker's distance from the end walls (x = 0, x = L) and, for ceiling
     // loudspeakers, from the long walls (y = 0, y = W). Unset without loudspeakers.
     std::optional<double> wallX, wallY;
@@ -125,6 +151,9 @@ struct Figures {
     bool standardHeight = true; // listening height is 1.5 m
     double totalWatts = 0;      // count x speakerWatts
     double amplifierWatts = 0;  // totalWatts + 20 %
+
+    // No loudspeaker is left: every check fails, and the lines say why.
+    bool noSpeakers() const { return count == 0; }
 };
 
 Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers);
@@ -138,8 +167,10 @@ Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers,
 std::string fixedText(double value, int decimals, std::string_view separator);
 
 // The figures as the lines the plan shows and the sheet prints (Russian, the locale's
-// decimal separator): levels to 0.1 dB, shares in whole per cent, lengths to 0.01 m, powers to
-// 0.1 W. Above kMaxDrawnSpeakers the first line says so and the level figures are left out.
+// decimal separator): levels to 0.1 dB, lengths to 0.01 m, powers to 0.1 W. Shares are cut,
+// never rounded up: whole per cent below 99, tenths from 99 on, 100 only when no grid point
+// is below the target. Above kMaxDrawnSpeakers the first line says so and the level figures
+// are left out; without loudspeakers every check says there are none.
 std::vector<std::string> figureLines(const PlanInputs& in, const Figures& f,
                                      std::string_view decimalSeparator);
 
