@@ -1,6 +1,5 @@
 #include "ui/plan/plan_painter.h"
 
-#include "core/geometry.h"
 #include "ui/qt_text.h"
 #include "ui/table_style.h"
 
@@ -269,7 +268,7 @@ void drawCoverage(QPainter& p, const Frame& f, const PlanScene& scene) {
             path.addEllipse(m.toScreen(s.x, s.y), r, r);
     } else {
         const double r = in.effRange * f.ppm;
-        const double half = in.dirCoef * 90.0 / kApproxPi; // degrees either side of the axis
+        const double half = plan::halfAngleDegrees(in); // either side of the axis
         for (const plan::Speaker& s : scene.speakers) {
             const QPointF c = m.toScreen(s.x, s.y);
             const double axis = s.wall == plan::Wall::Far ? -90.0 : 90.0; // counter-clockwise
