@@ -281,7 +281,6 @@ private slots:
         const std::vector<plan::Speaker> after = t.speakers();
         QVERIFY(after != before);
         QCOMPARE(t.button("undoButton")->toolTip(), QStringLiteral("Отменить: ") + step);
-
         QTest::keyClick(t.view(), Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(t.speakers() == before);
         QCOMPARE(t.view()->scene().selected, 4); // picked before the step
