@@ -48,6 +48,8 @@ struct PlanInputs {
     double roomNoise = 0;    // dB
     double overlap = 0;      // dB
     double speakerWatts = 0; // one loudspeaker's power as the calculation used it (W)
+
+    friend bool operator==(const PlanInputs&, const PlanInputs&) = default;
 };
 
 // The plan inputs of a record that a calculation completed, read with the locale's decimal

@@ -13,6 +13,8 @@ struct PlanDocument {
     QList<ReportEntry> entries;
     PlanScene scene;
     QDate date;
+    QString method{};        // the layout method's name as the method list shows it
+    bool handEdited = false; // the user changed the layout since it was last laid out
 };
 
 } // namespace pa

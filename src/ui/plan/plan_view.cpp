@@ -8,6 +8,7 @@
 #include <QStylePainter>
 
 #include <algorithm>
+#include <utility>
 
 namespace pa {
 
@@ -46,6 +47,19 @@ void PlanView::setScene(PlanScene scene) {
     hasScene_ = true;
     dragging_ = -1;
     update();
+}
+
+void PlanView::setSpeakers(std::vector<plan::Speaker> speakers, int selected) {
+    const bool stale = scene_.stale;
+    scene_.speakers = std::move(speakers);
+    scene_.selected = selected < static_cast<int>(scene_.speakers.size()) ? selected : -1;
+    dragging_ = -1;
+    recompute();
+    scene_.stale = stale;
+}
+
+QString PlanView::moveStepName(int index) {
+    return QStringLiteral("перемещение громкоговорителя %1").arg(index + 1);
 }
 
 void PlanView::setStale(bool stale) {
@@ -87,6 +101,7 @@ void PlanView::select(int index) {
         return;
     scene_.selected = index;
     update();
+    emit selectionChanged();
 }
 
 void PlanView::recompute() {
@@ -120,6 +135,7 @@ void PlanView::mousePressEvent(QMouseEvent* event) {
     if (hit < 0)
         return;
     dragging_ = hit;
+    dragStart_ = scene_.speakers;
     const plan::Speaker& s = scene_.speakers.at(static_cast<std::size_t>(hit));
     grab_ = mapping().toRoom(event->position()) - QPointF(s.x, s.y);
     setCursor(Qt::ClosedHandCursor);
@@ -136,8 +152,10 @@ void PlanView::mouseMoveEvent(QMouseEvent* event) {
 
 void PlanView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && dragging_ >= 0) {
-        dragging_ = -1;
+        const int dragged = std::exchange(dragging_, -1);
         setCursor(Qt::OpenHandCursor);
+        if (scene_.speakers != dragStart_)
+            emit stepDone(std::exchange(dragStart_, {}), dragged, moveStepName(dragged), false);
     }
 }
 
@@ -149,6 +167,12 @@ void PlanView::mouseDoubleClickEvent(QMouseEvent* event) {
     const double width = scene_.inputs.width;
     if (at.x() < 0 || at.x() > length || at.y() < 0 || at.y() > width)
         return;
+    if (scene_.speakers.size() >= plan::kMaxDrawnSpeakers) {
+        emit addRefused();
+        return;
+    }
+    const int selectedBefore = scene_.selected;
+    std::vector<plan::Speaker> before = scene_.speakers;
     plan::Speaker added{at.x(), at.y(), plan::Wall::None};
     if (scene_.inputs.type != SpeakerType::Ceiling) {
         const bool near = at.y() < width / 2;
@@ -159,6 +183,9 @@ void PlanView::mouseDoubleClickEvent(QMouseEvent* event) {
     scene_.selected = static_cast<int>(scene_.speakers.size()) - 1;
     recompute();
     emit edited();
+    emit stepDone(before, selectedBefore,
+                  QStringLiteral("добавление громкоговорителя %1").arg(scene_.speakers.size()),
+                  false);
 }
 
 void PlanView::keyPressEvent(QKeyEvent* event) {
@@ -174,10 +201,13 @@ void PlanView::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Delete:
         if (selected >= 0) {
+            std::vector<plan::Speaker> before = scene_.speakers;
             scene_.speakers.erase(scene_.speakers.begin() + selected);
             scene_.selected = -1;
             recompute();
             emit edited();
+            emit stepDone(before, selected,
+                          QStringLiteral("удаление громкоговорителя %1").arg(selected + 1), false);
         }
         return;
     case Qt::Key_PageDown:
@@ -206,8 +236,11 @@ void PlanView::keyPressEvent(QKeyEvent* event) {
         select(0);
         return;
     }
+    std::vector<plan::Speaker> before = scene_.speakers;
     const plan::Speaker& s = scene_.speakers.at(static_cast<std::size_t>(selected));
     place(selected, s.x + dx, s.y + dy);
+    if (scene_.speakers != before)
+        emit stepDone(before, selected, moveStepName(selected), true);
 }
 
 } // namespace pa

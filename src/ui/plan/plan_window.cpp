@@ -7,17 +7,20 @@
 
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QTextBlock>
-#include <QTextDocument>
+#include <QSignalBlocker>
+#include <QStringList>
 #include <QTextEdit>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace pa {
 
@@ -27,10 +30,97 @@ const QString kWindowTitle = QStringLiteral("План помещения");
 const QString kHelpTitle = QStringLiteral("Справка по плану");
 const QString kBeforeCalculation = QStringLiteral("Нажмите «РАСЧИТАТЬ», чтобы построить план");
 const QString kStaleLine = QStringLiteral("Исходные данные изменились — нажмите «РАСЧИТАТЬ»");
-const QString kEditHint = QStringLiteral(
-    "Перетащите громкоговоритель мышью; двойной щелчок на полу — добавить, Delete — удалить");
+const QString kLayOutAnewQuestion =
+    QStringLiteral("Расстановка изменена вручную. Расставить громкоговорители заново?");
+const QString kUndo = QStringLiteral("Отменить");
+const QString kRedo = QStringLiteral("Повторить");
+// Undo steps kept; a step holds two whole layouts.
+constexpr int kUndoSteps = 100;
+constexpr int kJoinableStep = 1;
+
+// What the user can do to the drawn plan now.
+QString editHint(std::size_t count, bool selected) {
+    QStringList keys;
+    if (count < plan::kMaxDrawnSpeakers)
+        keys.append(QStringLiteral("двойной щелчок на полу — добавить"));
+    if (selected)
+        keys.append(QStringLiteral("Delete — удалить"));
+    QString hint = keys.join(QStringLiteral(", "));
+    if (count > 0)
+        hint.prepend(QStringLiteral("перетащите громкоговоритель мышью") +
+                     (hint.isEmpty() ? QString() : QStringLiteral("; ")));
+    if (!hint.isEmpty())
+        hint[0] = hint[0].toUpper();
+    return hint;
+}
+
+// Positions kept from another room: inside this one, wall loudspeakers on their walls.
+std::vector<plan::Speaker> fitted(std::vector<plan::Speaker> speakers, const plan::PlanInputs& in) {
+    for (plan::Speaker& s : speakers) {
+        s.x = std::clamp(s.x, 0.0, in.length);
+        switch (s.wall) {
+        case plan::Wall::None:
+            s.y = std::clamp(s.y, 0.0, in.width);
+            break;
+        case plan::Wall::Near:
+            s.y = 0;
+            break;
+        case plan::Wall::Far:
+            s.y = in.width;
+            break;
+        }
+    }
+    return speakers;
+}
+
+// The spin boxes read and write numbers with the figures' separator.
+QLocale localeWith(const QString& separator) {
+    QLocale locale = separator == QStringLiteral(",") ? QLocale(QLocale::Russian, QLocale::Russia)
+                                                      : QLocale::c();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale;
+}
 
 } // namespace
+
+// One change of the layout. The change is shown before the step is pushed, so the stack's first
+// redo has nothing to do.
+class PlanWindow::LayoutStep final : public QUndoCommand {
+public:
+    LayoutStep(PlanWindow& window, Layout before, Layout after, const QString& name, bool joinable)
+        : QUndoCommand(name), window_(window), before_(std::move(before)), after_(std::move(after)),
+          joinable_(joinable) {}
+
+    // A layout by method also chooses the method.
+    void setMethods(plan::Method before, plan::Method after) {
+        methodBefore_ = before;
+        methodAfter_ = after;
+    }
+
+    void undo() override { window_.apply(before_, methodBefore_); }
+    void redo() override {
+        if (!std::exchange(shown_, false))
+            window_.apply(after_, methodAfter_);
+    }
+    int id() const override { return joinable_ ? kJoinableStep : -1; }
+    bool mergeWith(const QUndoCommand* other) override {
+        const auto* next = dynamic_cast<const LayoutStep*>(other);
+        if (!next || next->text() != text())
+            return false;
+        after_ = next->after_;
+        setObsolete(after_.speakers == before_.speakers);
+        return true;
+    }
+
+private:
+    PlanWindow& window_;
+    Layout before_;
+    Layout after_;
+    std::optional<plan::Method> methodBefore_;
+    std::optional<plan::Method> methodAfter_;
+    bool joinable_ = false;
+    bool shown_ = true;
+};
 
 PlanWindow::PlanWindow(Dialogs& dialogs, std::function<std::string()> decimalSeparator,
                        QWidget* parent)
@@ -59,17 +149,67 @@ PlanWindow::PlanWindow(Dialogs& dialogs, std::function<std::string()> decimalSep
     connect(export_, &QPushButton::clicked, this, saveAs);
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, saveAs);
     connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this, print);
-    connect(reset_, &QPushButton::clicked, this, &PlanWindow::layOutAnew);
-    connect(methods_, &QComboBox::activated, this, [this](int index) {
-        method_ = static_cast<plan::Method>(methods_->itemData(index).toInt());
-        layOutAnew();
+    connect(reset_, &QPushButton::clicked, this, [this] {
+        if (inputs_ && !stale_)
+            layOutAnew(QStringLiteral("сброс расстановки"), method_, current());
     });
-    connect(view_, &PlanView::edited, this, &PlanWindow::showFigures);
+    connect(methods_, &QComboBox::activated, this, &PlanWindow::chooseMethod);
+    connect(view_, &PlanView::edited, this, [this] {
+        showFigures();
+        showSelected();
+    });
+    connect(view_, &PlanView::stepDone, this, &PlanWindow::userStep);
+    connect(view_, &PlanView::selectionChanged, this, [this] {
+        notice_.clear();
+        showSelected();
+        showState();
+    });
+    connect(view_, &PlanView::addRefused, this, [this] {
+        notice_ = QStringLiteral("Не больше %1 громкоговорителей на плане — новый не добавлен")
+                      .arg(plan::kMaxDrawnSpeakers);
+        showState();
+    });
 
-    state_->setText(kBeforeCalculation);
+    connect(selectedX_, &QDoubleSpinBox::valueChanged, this, [this](double x) {
+        if (std::optional<plan::Speaker> s = selectedSpeaker()) {
+            s->x = x;
+            replaceSelected(*s, PlanView::moveStepName(view_->scene().selected));
+        }
+    });
+    connect(selectedY_, &QDoubleSpinBox::valueChanged, this, [this](double y) {
+        std::optional<plan::Speaker> s = selectedSpeaker();
+        if (s && s->wall == plan::Wall::None) {
+            s->y = y;
+            replaceSelected(*s, PlanView::moveStepName(view_->scene().selected));
+        }
+    });
+    connect(selectedWall_, &QComboBox::activated, this, [this](int index) {
+        std::optional<plan::Speaker> s = selectedSpeaker();
+        if (!s || s->wall == plan::Wall::None)
+            return;
+        s->wall = static_cast<plan::Wall>(selectedWall_->itemData(index).toInt());
+        const bool far = s->wall == plan::Wall::Far;
+        s->y = far ? inputs_->width : 0;
+        replaceSelected(*s, QStringLiteral("перенос громкоговорителя %1 на %2 стену")
+                                .arg(view_->scene().selected + 1)
+                                .arg(far ? QStringLiteral("дальнюю") : QStringLiteral("ближнюю")));
+    });
+
+    undo_.setUndoLimit(kUndoSteps);
+    connect(&undo_, &QUndoStack::indexChanged, this, &PlanWindow::showUndoButtons);
+    connect(undoButton_, &QPushButton::clicked, this, &PlanWindow::undo);
+    connect(redoButton_, &QPushButton::clicked, this, &PlanWindow::redo);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this), &QShortcut::activated, this,
+            &PlanWindow::undo);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &PlanWindow::redo);
+
     methods_->setEnabled(false);
     reset_->setEnabled(false);
     export_->setEnabled(false);
+    refresh();
+    showUndoButtons();
 }
 
 void PlanWindow::buildControls() {
@@ -94,7 +234,6 @@ void PlanWindow::buildControls() {
 
     view_ = new PlanView;
     view_->setAccessibleName(kWindowTitle);
-    view_->setAccessibleDescription(kEditHint);
     state_ = caption(QString());
     state_->setObjectName(QStringLiteral("LblPlanState"));
     state_->setFont(tableFont(layout::Font::F3));
@@ -117,7 +256,11 @@ void PlanWindow::buildControls() {
     export_->setObjectName(QStringLiteral("BtnExport"));
     export_->setToolTip(
         QStringLiteral("Сохранить план в PDF, SVG, PNG, DXF или CSV (Ctrl+S); печать — Ctrl+P"));
-    for (QPushButton* button : {reset_, export_, help_}) {
+    undoButton_ = new QPushButton(kUndo);
+    undoButton_->setObjectName(QStringLiteral("undoButton"));
+    redoButton_ = new QPushButton(kRedo);
+    redoButton_->setObjectName(QStringLiteral("redoButton"));
+    for (QPushButton* button : {reset_, export_, help_, undoButton_, redoButton_}) {
         button->setAutoDefault(false);
         button->setFont(tableFont(layout::Font::F3));
     }
@@ -139,8 +282,49 @@ void PlanWindow::buildControls() {
     buttons->addWidget(export_, 1);
     buttons->addWidget(help_);
     layoutColumn->addLayout(buttons);
+    auto* steps = new QHBoxLayout;
+    steps->addWidget(undoButton_, 1);
+    steps->addWidget(redoButton_, 1);
+    layoutColumn->addLayout(steps);
     for (QWidget* w : std::initializer_list<QWidget*>{methods_, reset_, export_, help_})
         w->setFont(tableFont(layout::Font::F3));
+
+    selectedBox_ = frame(QStringLiteral("Выбранный громкоговоритель"));
+    selectedBox_->setObjectName(QStringLiteral("selectedBox"));
+    selectedForm_ = new QFormLayout(selectedBox_);
+    selectedNumber_ = caption(QString());
+    selectedNumber_->setObjectName(QStringLiteral("selectedNumber"));
+    selectedForm_->addRow(selectedNumber_);
+    auto coordinate = [&](const char* name, const QString& axis) {
+        auto* spin = new QDoubleSpinBox;
+        spin->setObjectName(QLatin1String(name));
+        spin->setDecimals(2);
+        spin->setSingleStep(0.1);
+        spin->setSuffix(QStringLiteral(" м"));
+        // One step per typed value, not one per keystroke.
+        spin->setKeyboardTracking(false);
+        spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+        spin->setFont(tableFont(layout::Font::F3));
+        QLabel* label = caption(axis);
+        label->setBuddy(spin);
+        spin->setAccessibleName(axis);
+        selectedForm_->addRow(label, spin);
+        return spin;
+    };
+    selectedX_ = coordinate("selectedX", QStringLiteral("X"));
+    selectedY_ = coordinate("selectedY", QStringLiteral("Y"));
+    selectedWall_ = new QComboBox;
+    selectedWall_->setObjectName(QStringLiteral("selectedWall"));
+    selectedWall_->setFont(tableFont(layout::Font::F3));
+    selectedWall_->addItem(QStringLiteral("ближняя (Y = 0)"), static_cast<int>(plan::Wall::Near));
+    selectedWall_->addItem(QStringLiteral("дальняя (Y = W)"), static_cast<int>(plan::Wall::Far));
+    QLabel* wallCaption = caption(QStringLiteral("Стена"));
+    wallCaption->setBuddy(selectedWall_);
+    selectedWall_->setAccessibleName(wallCaption->text());
+    selectedForm_->addRow(wallCaption, selectedWall_);
+    selectedLevel_ = caption(QString());
+    selectedLevel_->setObjectName(QStringLiteral("selectedLevel"));
+    selectedForm_->addRow(selectedLevel_);
 
     QGroupBox* figuresBox = frame(QStringLiteral("Показатели"));
     auto* figuresColumn = new QVBoxLayout(figuresBox);
@@ -148,6 +332,7 @@ void PlanWindow::buildControls() {
 
     auto* side = new QVBoxLayout;
     side->addWidget(layoutBox);
+    side->addWidget(selectedBox_);
     side->addWidget(figuresBox, 1);
 
     auto* pictureColumn = new QVBoxLayout;
@@ -158,13 +343,19 @@ void PlanWindow::buildControls() {
     row->addLayout(pictureColumn, 1);
     row->addLayout(side);
     layoutBox->setFixedWidth(380);
+    selectedBox_->setFixedWidth(380);
     figuresBox->setFixedWidth(380);
 
     setTabOrder(view_, methods_);
     setTabOrder(methods_, reset_);
     setTabOrder(reset_, export_);
     setTabOrder(export_, help_);
-    setTabOrder(help_, figures_);
+    setTabOrder(help_, undoButton_);
+    setTabOrder(undoButton_, redoButton_);
+    setTabOrder(redoButton_, selectedX_);
+    setTabOrder(selectedX_, selectedY_);
+    setTabOrder(selectedY_, selectedWall_);
+    setTabOrder(selectedWall_, figures_);
     setMinimumSize(800, 500);
     resize(1100, 660);
 }
@@ -178,15 +369,27 @@ void PlanWindow::fillMethods(SpeakerType type) {
 }
 
 void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries) {
-    if (!inputs_ || inputs_->type != in.type)
-        fillMethods(in.type);
-    inputs_ = in;
     entries_ = std::move(entries);
+    const bool sameType = inputs_ && inputs_->type == in.type;
+    const bool sameInputs = inputs_ && *inputs_ == in;
+    Layout before = current();
+    inputs_ = in;
     stale_ = false;
     methods_->setEnabled(true);
     reset_->setEnabled(true);
     export_->setEnabled(true);
-    layOutAnew();
+    showRoom();
+    if (!sameType) {
+        // Positions of another kind of loudspeaker mean nothing here: the steps start over.
+        fillMethods(in.type);
+        undo_.clear();
+        apply({plan::layOut(in, method_), -1}, std::nullopt);
+    } else if (sameInputs || (handEdited() && !askLayOutAnew())) {
+        apply(before, std::nullopt);
+    } else {
+        layOutAnew(QStringLiteral("расстановка по новому расчету"), method_, std::move(before));
+    }
+    showUndoButtons();
 }
 
 void PlanWindow::markStale() {
@@ -197,26 +400,122 @@ void PlanWindow::markStale() {
     methods_->setEnabled(false);
     reset_->setEnabled(false);
     export_->setEnabled(false);
-    state_->setText(kStaleLine);
+    refresh();
+    showUndoButtons();
 }
 
 const PlanScene* PlanWindow::scene() const {
     return inputs_ ? &view_->scene() : nullptr;
 }
 
-void PlanWindow::layOutAnew() {
-    if (!inputs_ || stale_)
+void PlanWindow::chooseMethod(int index) {
+    const auto chosen = static_cast<plan::Method>(methods_->itemData(index).toInt());
+    if (!inputs_ || stale_ || chosen == method_)
         return;
-    PlanScene scene = makeScene(*inputs_, plan::layOut(*inputs_, method_));
-    scene.decimalSeparator = QString::fromStdString(decimalSeparator_());
+    if (handEdited()) {
+        switch (dialogs_.question(kWindowTitle, kLayOutAnewQuestion)) {
+        case Dialogs::Answer::Cancel:
+            methods_->setCurrentIndex(methods_->findData(static_cast<int>(method_)));
+            return;
+        case Dialogs::Answer::No:
+            // The method is chosen for «Сбросить»; the positions stay as the user left them.
+            method_ = chosen;
+            return;
+        case Dialogs::Answer::Yes:
+            break;
+        }
+    }
+    const plan::Method before = method_;
+    method_ = chosen;
+    layOutAnew(QStringLiteral("расстановка способом «%1»").arg(qs(plan::methodName(chosen))),
+               before, current());
+}
+
+bool PlanWindow::handEdited() const {
+    return !undo_.isClean();
+}
+
+bool PlanWindow::askLayOutAnew() {
+    // The main window has calculated already; closing the box keeps the positions.
+    return dialogs_.question(kWindowTitle, kLayOutAnewQuestion) == Dialogs::Answer::Yes;
+}
+
+void PlanWindow::showRoom() {
+    PlanScene scene = makeScene(*inputs_, {});
+    scene.decimalSeparator = separator();
     view_->setScene(std::move(scene));
+}
+
+void PlanWindow::layOutAnew(const QString& stepName, plan::Method methodBefore, Layout before) {
+    Layout after{plan::layOut(*inputs_, method_), -1};
+    apply(after, method_);
+    if (after.speakers != before.speakers || methodBefore != method_) {
+        auto* step = new LayoutStep(*this, std::move(before), std::move(after), stepName, false);
+        step->setMethods(methodBefore, method_);
+        undo_.push(step);
+    }
+    undo_.setClean();
+}
+
+PlanWindow::Layout PlanWindow::current() const {
+    return {view_->scene().speakers, view_->scene().selected};
+}
+
+std::optional<plan::Speaker> PlanWindow::selectedSpeaker() const {
+    const PlanScene& scene = view_->scene();
+    if (!inputs_ || stale_ || scene.selected < 0 ||
+        static_cast<std::size_t>(scene.selected) >= scene.speakers.size())
+        return std::nullopt;
+    return scene.speakers[static_cast<std::size_t>(scene.selected)];
+}
+
+void PlanWindow::apply(const Layout& layout, std::optional<plan::Method> method) {
+    if (method) {
+        method_ = *method;
+        methods_->setCurrentIndex(methods_->findData(static_cast<int>(*method)));
+    }
+    view_->setSpeakers(fitted(layout.speakers, *inputs_), layout.selected);
+    notice_.clear();
+    refresh();
+}
+
+void PlanWindow::userStep(const std::vector<plan::Speaker>& before, int selectedBefore,
+                          const QString& name, bool joinable) {
+    undo_.push(new LayoutStep(*this, {before, selectedBefore}, current(), name, joinable));
+    notice_.clear();
+    showSelected();
+    showState();
+}
+
+void PlanWindow::replaceSelected(const plan::Speaker& changed, const QString& stepName) {
+    Layout before = current();
+    Layout after = before;
+    after.speakers.at(static_cast<std::size_t>(after.selected)) = changed;
+    if (after.speakers == before.speakers)
+        return;
+    apply(after, std::nullopt);
+    undo_.push(new LayoutStep(*this, std::move(before), std::move(after), stepName, false));
+}
+
+void PlanWindow::undo() {
+    if (inputs_ && !stale_)
+        undo_.undo();
+}
+
+void PlanWindow::redo() {
+    if (inputs_ && !stale_)
+        undo_.redo();
+}
+
+void PlanWindow::refresh() {
     showFigures();
-    // A layout too large to draw says so above the picture, in the figures' own words.
-    const bool drawn = view_->scene().speakers.size() <= plan::kMaxDrawnSpeakers;
-    state_->setText(drawn ? kEditHint : figures_->document()->firstBlock().text());
+    showSelected();
+    showState();
 }
 
 void PlanWindow::showFigures() {
+    if (!inputs_)
+        return;
     QString text;
     for (const std::string& line :
          plan::figureLines(*inputs_, view_->scene().figures, decimalSeparator_()))
@@ -229,12 +528,83 @@ void PlanWindow::showFigures() {
     bar->setValue(scrolled);
 }
 
+void PlanWindow::showSelected() {
+    const std::optional<plan::Speaker> speaker = selectedSpeaker();
+    const PlanScene& scene = view_->scene();
+    const bool shown = speaker && scene.speakers.size() <= plan::kMaxDrawnSpeakers;
+    const bool onWall = inputs_ && inputs_->type != SpeakerType::Ceiling;
+    selectedBox_->setEnabled(shown);
+    selectedForm_->setRowVisible(selectedWall_, onWall);
+    // The wall fixes Y; the wall list moves the loudspeaker to the other one.
+    selectedY_->setReadOnly(onWall);
+    const QSignalBlocker blockX(selectedX_);
+    const QSignalBlocker blockY(selectedY_);
+    const QSignalBlocker blockWall(selectedWall_);
+    if (!shown) {
+        selectedNumber_->setText(QStringLiteral("Номер: —"));
+        selectedX_->clear();
+        selectedY_->clear();
+        selectedWall_->setCurrentIndex(-1);
+        selectedLevel_->clear();
+        return;
+    }
+    const QLocale locale = localeWith(scene.decimalSeparator);
+    for (QDoubleSpinBox* spin : {selectedX_, selectedY_})
+        if (spin->locale() != locale)
+            spin->setLocale(locale);
+    selectedX_->setRange(0, inputs_->length);
+    selectedY_->setRange(0, inputs_->width);
+    selectedX_->setValue(speaker->x);
+    selectedY_->setValue(speaker->y);
+    selectedWall_->setCurrentIndex(selectedWall_->findData(static_cast<int>(speaker->wall)));
+    selectedNumber_->setText(QStringLiteral("Номер: %1").arg(scene.selected + 1));
+    const double level = plan::levelAt(*inputs_, scene.speakers, speaker->x, speaker->y);
+    selectedLevel_->setText(QStringLiteral("Уровень под громкоговорителем: ") +
+                            qs(plan::fixedText(level, 1, scene.decimalSeparator.toStdString())) +
+                            QStringLiteral(" дБ"));
+}
+
+void PlanWindow::showState() {
+    const PlanScene& scene = view_->scene();
+    QString text;
+    if (!inputs_)
+        text = kBeforeCalculation;
+    else if (stale_)
+        text = kStaleLine;
+    else if (scene.speakers.size() > plan::kMaxDrawnSpeakers)
+        // A layout too large to draw says so above the picture, in the figures' own words.
+        text = qs(plan::figureLines(*inputs_, scene.figures, decimalSeparator_()).front());
+    else if (!notice_.isEmpty())
+        text = notice_;
+    else
+        text = editHint(scene.speakers.size(), scene.selected >= 0);
+    state_->setText(text);
+    view_->setAccessibleDescription(text);
+}
+
+void PlanWindow::showUndoButtons() {
+    const bool live = inputs_ && !stale_;
+    undoButton_->setEnabled(live && undo_.canUndo());
+    redoButton_->setEnabled(live && undo_.canRedo());
+    undoButton_->setToolTip(undo_.canUndo() ? kUndo + QStringLiteral(": ") + undo_.undoText()
+                                            : kUndo);
+    redoButton_->setToolTip(undo_.canRedo() ? kRedo + QStringLiteral(": ") + undo_.redoText()
+                                            : kRedo);
+}
+
 PlanDocument PlanWindow::document() const {
-    return {entries_, view_->scene(), QDate::currentDate()};
+    PlanDocument document{entries_, view_->scene(), QDate::currentDate()};
+    document.method = qs(plan::methodName(method_));
+    document.handEdited = handEdited();
+    return document;
 }
 
 void PlanWindow::showHelp() {
-    dialogs_.information(kHelpTitle, helpText(QString::fromStdString(decimalSeparator_())));
+    dialogs_.information(kHelpTitle, helpText(separator()));
+}
+
+QString PlanWindow::separator() const {
+    return QString::fromStdString(decimalSeparator_());
 }
 
 } // namespace pa

@@ -6,22 +6,28 @@
 #include "ui/plan/plan_export.h"
 #include "ui/plan/plan_view.h"
 
+#include <QUndoStack>
 #include <QWidget>
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QComboBox;
+class QDoubleSpinBox;
+class QFormLayout;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTextEdit;
 
 namespace pa {
 
-// The window of the room plan. It follows the main window's calculation: each successful
-// calculation lays the loudspeakers out anew, emptied results grey the plan. It never changes
-// the calculation.
+// The window of the room plan. It follows the main window's calculation: a successful
+// calculation with new inputs lays the loudspeakers out anew (asking first when the user has
+// moved them), emptied results grey the plan. It never changes the calculation. Every change of
+// the layout can be undone.
 class PlanWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -29,8 +35,9 @@ public:
     PlanWindow(Dialogs& dialogs, std::function<std::string()> decimalSeparator,
                QWidget* parent = nullptr);
 
-    // A calculation succeeded: lays out anew with the chosen method (kept while the type stays).
-    // The entries are the calculation as the report words it, for the exported sheet.
+    // A calculation succeeded: lays out anew with the chosen method (kept while the type stays);
+    // the same inputs keep the layout as it is. The entries are the calculation as the report
+    // words it, for the exported sheet.
     void showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries = {});
     // The main window emptied its results: the plan stays, greyed, until the next calculation.
     void markStale();
@@ -41,11 +48,40 @@ public:
     PlanDocument document() const;
 
 private:
+    class LayoutStep;
+    // What an undo step returns to.
+    struct Layout {
+        std::vector<plan::Speaker> speakers;
+        int selected = -1;
+    };
+
     void buildControls();
     void fillMethods(SpeakerType type);
-    void layOutAnew();
+    void chooseMethod(int index);
+    bool handEdited() const;
+    bool askLayOutAnew();
+    // The room of the inputs, empty, for the layout that follows.
+    void showRoom();
+    // Lays out with the chosen method as one undo step from `before`; the result counts as
+    // untouched by hand.
+    void layOutAnew(const QString& stepName, plan::Method methodBefore, Layout before);
+    Layout current() const;
+    // The picked loudspeaker of a live plan.
+    std::optional<plan::Speaker> selectedSpeaker() const;
+    // Shows a layout fitted into the room; with a method, that method is chosen again.
+    void apply(const Layout& layout, std::optional<plan::Method> method);
+    void userStep(const std::vector<plan::Speaker>& before, int selectedBefore, const QString& name,
+                  bool joinable);
+    void replaceSelected(const plan::Speaker& changed, const QString& stepName);
+    void undo();
+    void redo();
+    void refresh();
     void showFigures();
+    void showSelected();
+    void showState();
+    void showUndoButtons();
     void showHelp();
+    QString separator() const;
 
     Dialogs& dialogs_;
     std::function<std::string()> decimalSeparator_;
@@ -54,6 +90,8 @@ private:
     bool stale_ = false;
     QList<ReportEntry> entries_;
     PlanExporter exporter_;
+    QUndoStack undo_;
+    QString notice_; // a refusal the state line shows until the next change
 
     PlanView* view_ = nullptr;
     QLabel* state_ = nullptr;
@@ -62,6 +100,15 @@ private:
     QPushButton* help_ = nullptr;
     QPushButton* export_ = nullptr;
     QTextEdit* figures_ = nullptr;
+    QPushButton* undoButton_ = nullptr;
+    QPushButton* redoButton_ = nullptr;
+    QGroupBox* selectedBox_ = nullptr;
+    QFormLayout* selectedForm_ = nullptr;
+    QLabel* selectedNumber_ = nullptr;
+    QDoubleSpinBox* selectedX_ = nullptr;
+    QDoubleSpinBox* selectedY_ = nullptr;
+    QComboBox* selectedWall_ = nullptr;
+    QLabel* selectedLevel_ = nullptr;
 };
 
 } // namespace pa

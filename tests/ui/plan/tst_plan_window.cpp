@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QTextEdit>
@@ -31,6 +32,16 @@ struct PlanUnderTest {
         return view()->mapping().toScreen(s.x, s.y).toPoint();
     }
     QPoint at(double x, double y) const { return view()->mapping().toScreen(x, y).toPoint(); }
+    const std::vector<plan::Speaker>& speakers() const { return view()->scene().speakers; }
+    QComboBox* methods() const { return window->findChild<QComboBox*>("CmbMethod"); }
+    QPushButton* button(const char* name) const { return window->findChild<QPushButton*>(name); }
+    // Types a value into a spin box of the picked loudspeaker's panel and confirms it.
+    void type(const char* name, const QString& text) const {
+        auto* spin = window->findChild<QDoubleSpinBox*>(name);
+        spin->selectAll();
+        QTest::keyClicks(spin, text);
+        QTest::keyClick(spin, Qt::Key_Return);
+    }
 
     ScriptedDialogs dialogs;
     std::unique_ptr<PlanWindow> window;
@@ -219,6 +230,174 @@ private slots:
         QCOMPARE(t.state(), QStringLiteral("Слишком много громкоговорителей для плана (2001)"));
         QVERIFY(t.view()->scene().levels.empty());
         QVERIFY(!t.view()->grab().isNull());
+    }
+
+    // Every kind of change is one step back and one step forward, named on the buttons.
+    void undoRedo_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("step");
+        using Row = std::pair<const char*, const char*>;
+        for (const auto& [action, step] :
+             {Row{"drag", "перемещение громкоговорителя 5"},
+              Row{"arrows", "перемещение громкоговорителя 5"},
+              Row{"add", "добавление громкоговорителя 6"},
+              Row{"delete", "удаление громкоговорителя 5"}, Row{"reset", "сброс расстановки"},
+              Row{"method", "расстановка способом «Край к краю»"},
+              Row{"typed X", "перемещение громкоговорителя 5"}})
+            QTest::newRow(action) << QString(action) << QString(step);
+    }
+    void undoRedo() {
+        QFETCH(QString, action);
+        QFETCH(QString, step);
+        PlanUnderTest t;
+        t.window->showCalculation(startPlan("."));
+        const std::vector<plan::Speaker> start = t.speakers();
+        const plan::Speaker last = start.back();
+        QTest::mouseClick(t.view(), Qt::LeftButton, {}, t.at(last));
+        if (action == "reset")
+            QTest::keyClick(t.view(), Qt::Key_Right);
+        const std::vector<plan::Speaker> before = t.speakers();
+        if (action == "drag") {
+            QTest::mousePress(t.view(), Qt::LeftButton, {}, t.at(last));
+            for (int i = 1; i <= 4; ++i)
+                QTest::mouseMove(t.view(), t.at(last.x - 0.3 * i, last.y + 0.2 * i));
+            QTest::mouseRelease(t.view(), Qt::LeftButton, {}, t.at(last.x - 1.2, last.y + 0.8));
+        } else if (action == "arrows") {
+            for (const Qt::Key key : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Left})
+                QTest::keyClick(t.view(), key);
+        } else if (action == "add") {
+            QTest::mouseDClick(t.view(), Qt::LeftButton, {}, t.at(0.3, 0.3));
+        } else if (action == "delete") {
+            QTest::keyClick(t.view(), Qt::Key_Delete);
+        } else if (action == "reset") {
+            t.button("BtnReset")->click();
+        } else if (action == "method") {
+            t.methods()->setCurrentIndex(1);
+            emit t.methods()->activated(1);
+        } else {
+            t.type("selectedX", QStringLiteral("1,5"));
+        }
+        t.view()->setFocus();
+        const std::vector<plan::Speaker> after = t.speakers();
+        QVERIFY(after != before);
+        QCOMPARE(t.button("undoButton")->toolTip(), QStringLiteral("Отменить: ") + step);
+        QTest::keyClick(t.view(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(t.speakers() == before);
+        QCOMPARE(t.view()->scene().selected, 4); // picked before the step
+        QCOMPARE(t.button("redoButton")->toolTip(), QStringLiteral("Повторить: ") + step);
+        QCOMPARE(t.methods()->currentIndex(), 0);
+        QTest::keyClick(t.view(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(t.speakers() == after);
+        QTest::keyClick(t.view(), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(t.view(), Qt::Key_Y, Qt::ControlModifier);
+        QVERIFY(t.speakers() == after);
+        // Undo stops at the first layout.
+        for (int i = 0; i < 4; ++i)
+            t.button("undoButton")->click();
+        QVERIFY(t.speakers() == start);
+        QVERIFY(!t.button("undoButton")->isEnabled());
+    }
+
+    // A calculation keeps what the user placed by hand unless the user agrees to lose it.
+    void calculationAfterHandEdits_data() {
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<double>("length");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("laidOutAnew");
+        const int none = -1, yes = int(Dialogs::Answer::Yes), no = int(Dialogs::Answer::No);
+        QTest::newRow("same inputs keep the edit") << true << 6.0 << none << false << false;
+        QTest::newRow("new inputs, nothing edited") << false << 4.0 << none << false << true;
+        QTest::newRow("new inputs, «Да»") << true << 4.0 << yes << true << true;
+        QTest::newRow("new inputs, «Нет»") << true << 4.0 << no << true << false;
+    }
+    void calculationAfterHandEdits() {
+        QFETCH(bool, edited);
+        QFETCH(double, length);
+        QFETCH(int, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, laidOutAnew);
+        PlanUnderTest t;
+        plan::PlanInputs in = startPlan(".");
+        t.window->showCalculation(in);
+        // The last one to the far end wall.
+        QTest::mouseClick(t.view(), Qt::LeftButton, {}, t.at(t.speakers().back()));
+        for (int i = 0; i < (edited ? 5 : 0); ++i)
+            QTest::keyClick(t.view(), Qt::Key_Right, Qt::ShiftModifier);
+        const std::vector<plan::Speaker> mine = t.speakers();
+        if (answer >= 0)
+            t.dialogs.answers.append(Dialogs::Answer(answer));
+        in.length = length;
+        t.window->showCalculation(in);
+        QCOMPARE(t.dialogs.questions(),
+                 asked ? QStringList{"План помещения|Расстановка изменена вручную. Расставить "
+                                     "громкоговорители заново?"}
+                       : QStringList());
+        if (laidOutAnew) {
+            QVERIFY(t.speakers() == plan::layOut(in, plan::Method::ByCount));
+        } else {
+            // Kept, the one at the old end wall now at the new one.
+            QCOMPARE(t.speakers().back().x, length);
+            QCOMPARE(t.speakers().front(), mine.front());
+        }
+        QCOMPARE(t.window->document().handEdited, edited && !laidOutAnew);
+        QCOMPARE(t.window->document().method, QStringLiteral("По расчету"));
+    }
+
+    // At the most the plan draws, a double click adds nothing and says why; Delete still works.
+    void addBeyondTheLimitRefused() {
+        PlanUnderTest t;
+        plan::PlanInputs in = startPlan(".");
+        in.type = SpeakerType::Wall;
+        in.count = int(plan::kMaxDrawnSpeakers);
+        t.window->showCalculation(in);
+        const std::vector<plan::Speaker> full = t.speakers();
+        QCOMPARE(full.size(), plan::kMaxDrawnSpeakers);
+        QVERIFY(!t.state().contains(QStringLiteral("двойной щелчок")));
+        QTest::mouseDClick(t.view(), Qt::LeftButton, {}, t.at(in.length / 2, in.width / 2));
+        QVERIFY(t.speakers() == full);
+        QCOMPARE(t.state(),
+                 QStringLiteral("Не больше 2000 громкоговорителей на плане — новый не добавлен"));
+        QVERIFY(!t.button("undoButton")->isEnabled());
+        QTest::keyClick(t.view(), Qt::Key_PageDown);
+        QVERIFY(t.state().contains(QStringLiteral("Delete — удалить")));
+        QTest::keyClick(t.view(), Qt::Key_Delete);
+        QCOMPARE(t.count(), plan::kMaxDrawnSpeakers - 1);
+    }
+
+    // The picked loudspeaker's panel moves it, only inside the room, and across to the other wall.
+    void panelMovesThePicked_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<double>("x");
+        QTest::newRow("typed X") << int(SpeakerType::Ceiling) << "2,25" << 2.25;
+        // The 7 would leave the 6 m room and is refused.
+        QTest::newRow("typed X beyond the room") << int(SpeakerType::Ceiling) << "75" << 5.0;
+        QTest::newRow("the other wall") << int(SpeakerType::Horn) << "" << -1.0;
+    }
+    void panelMovesThePicked() {
+        QFETCH(int, type);
+        QFETCH(QString, typed);
+        QFETCH(double, x);
+        PlanUnderTest t;
+        plan::PlanInputs in = startPlan(".");
+        in.type = SpeakerType(type);
+        t.window->showCalculation(in);
+        const plan::Speaker first = t.speakers().front();
+        QTest::mouseClick(t.view(), Qt::LeftButton, {}, t.at(first));
+        QVERIFY(t.window->findChild<QLabel*>("selectedLevel")->text().contains(" дБ"));
+        if (typed.isEmpty()) {
+            auto* wall = t.window->findChild<QComboBox*>("selectedWall");
+            QVERIFY(t.window->findChild<QDoubleSpinBox*>("selectedY")->isReadOnly());
+            wall->setCurrentIndex(1);
+            emit wall->activated(1);
+            QCOMPARE(t.speakers().front().wall, plan::Wall::Far);
+            QCOMPARE(t.speakers().front().y, in.width);
+        } else {
+            t.type("selectedX", typed);
+            QCOMPARE(t.speakers().front().x, x);
+            QCOMPARE(t.speakers().front().y, first.y);
+        }
     }
 
     void windowKeys_data() {
