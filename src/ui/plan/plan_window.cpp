@@ -81,6 +81,11 @@ QLocale localeWith(const QString& separator) {
     return locale;
 }
 
+template <typename T> int indexOf(const std::vector<T>& entries, const T& entry) {
+    const auto found = std::find(entries.begin(), entries.end(), entry);
+    return found == entries.end() ? -1 : static_cast<int>(found - entries.begin());
+}
+
 } // namespace
 
 // One change of the layout. The change is shown before the step is pushed, so the stack's first
@@ -92,7 +97,7 @@ public:
           joinable_(joinable) {}
 
     // A layout by method also chooses the method.
-    void setMethods(plan::Method before, plan::Method after) {
+    void setMethods(Arrangement before, Arrangement after) {
         methodBefore_ = before;
         methodAfter_ = after;
     }
@@ -116,8 +121,8 @@ private:
     PlanWindow& window_;
     Layout before_;
     Layout after_;
-    std::optional<plan::Method> methodBefore_;
-    std::optional<plan::Method> methodAfter_;
+    std::optional<Arrangement> methodBefore_;
+    std::optional<Arrangement> methodAfter_;
     bool joinable_ = false;
     bool shown_ = true;
 };
@@ -362,10 +367,19 @@ void PlanWindow::buildControls() {
 
 void PlanWindow::fillMethods(SpeakerType type) {
     methods_->clear();
-    for (const plan::Method method : plan::methodsFor(type))
-        methods_->addItem(qs(plan::methodName(method)), static_cast<int>(method));
+    arrangements_.clear();
+    for (const plan::Method method : plan::methodsFor(type)) {
+        if (method == plan::Method::OneWall) {
+            arrangements_.push_back({method, plan::Wall::Near});
+            arrangements_.push_back({method, plan::Wall::Far});
+        } else {
+            arrangements_.push_back({method, plan::Wall::Near});
+        }
+    }
+    for (const Arrangement& arrangement : arrangements_)
+        methods_->addItem(arrangementName(arrangement));
     methods_->setCurrentIndex(0);
-    method_ = static_cast<plan::Method>(methods_->itemData(0).toInt());
+    method_ = arrangements_.front();
 }
 
 void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries) {
@@ -383,7 +397,7 @@ void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> 
         // Positions of another kind of loudspeaker mean nothing here: the steps start over.
         fillMethods(in.type);
         undo_.clear();
-        apply({plan::layOut(in, method_), -1}, std::nullopt);
+        apply({laidOut(), -1}, std::nullopt);
     } else if (sameInputs || (handEdited() && !askLayOutAnew())) {
         apply(before, std::nullopt);
     } else {
@@ -409,13 +423,15 @@ const PlanScene* PlanWindow::scene() const {
 }
 
 void PlanWindow::chooseMethod(int index) {
-    const auto chosen = static_cast<plan::Method>(methods_->itemData(index).toInt());
+    if (index < 0 || static_cast<std::size_t>(index) >= arrangements_.size())
+        return;
+    const Arrangement chosen = arrangements_[static_cast<std::size_t>(index)];
     if (!inputs_ || stale_ || chosen == method_)
         return;
     if (handEdited()) {
         switch (dialogs_.question(kWindowTitle, kLayOutAnewQuestion)) {
         case Dialogs::Answer::Cancel:
-            methods_->setCurrentIndex(methods_->findData(static_cast<int>(method_)));
+            methods_->setCurrentIndex(indexOf(arrangements_, method_));
             return;
         case Dialogs::Answer::No:
             // The method is chosen for «Сбросить»; the positions stay as the user left them.
@@ -425,10 +441,10 @@ void PlanWindow::chooseMethod(int index) {
             break;
         }
     }
-    const plan::Method before = method_;
+    const Arrangement before = method_;
     method_ = chosen;
-    layOutAnew(QStringLiteral("расстановка способом «%1»").arg(qs(plan::methodName(chosen))),
-               before, current());
+    layOutAnew(QStringLiteral("расстановка способом «%1»").arg(arrangementName(chosen)), before,
+               current());
 }
 
 bool PlanWindow::handEdited() const {
@@ -446,8 +462,8 @@ void PlanWindow::showRoom() {
     view_->setScene(std::move(scene));
 }
 
-void PlanWindow::layOutAnew(const QString& stepName, plan::Method methodBefore, Layout before) {
-    Layout after{plan::layOut(*inputs_, method_), -1};
+void PlanWindow::layOutAnew(const QString& stepName, Arrangement methodBefore, Layout before) {
+    Layout after{laidOut(), -1};
     apply(after, method_);
     if (after.speakers != before.speakers || methodBefore != method_) {
         auto* step = new LayoutStep(*this, std::move(before), std::move(after), stepName, false);
@@ -469,10 +485,10 @@ std::optional<plan::Speaker> PlanWindow::selectedSpeaker() const {
     return scene.speakers[static_cast<std::size_t>(scene.selected)];
 }
 
-void PlanWindow::apply(const Layout& layout, std::optional<plan::Method> method) {
+void PlanWindow::apply(const Layout& layout, std::optional<Arrangement> method) {
     if (method) {
         method_ = *method;
-        methods_->setCurrentIndex(methods_->findData(static_cast<int>(*method)));
+        methods_->setCurrentIndex(indexOf(arrangements_, *method));
     }
     view_->setSpeakers(fitted(layout.speakers, *inputs_), layout.selected);
     notice_.clear();
@@ -594,9 +610,21 @@ void PlanWindow::showUndoButtons() {
 
 PlanDocument PlanWindow::document() const {
     PlanDocument document{entries_, view_->scene(), QDate::currentDate()};
-    document.method = qs(plan::methodName(method_));
+    document.method = arrangementName(method_);
     document.handEdited = handEdited();
     return document;
+}
+
+QString PlanWindow::arrangementName(Arrangement arrangement) const {
+    QString name = qs(plan::methodName(arrangement.method));
+    if (arrangement.method == plan::Method::OneWall)
+        name += arrangement.wall == plan::Wall::Far ? QStringLiteral(": дальняя (Y = W)")
+                                                    : QStringLiteral(": ближняя (Y = 0)");
+    return name;
+}
+
+std::vector<plan::Speaker> PlanWindow::laidOut() const {
+    return plan::layOut(*inputs_, method_.method, method_.wall);
 }
 
 void PlanWindow::showHelp() {

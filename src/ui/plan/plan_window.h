@@ -49,6 +49,12 @@ public:
 
 private:
     class LayoutStep;
+    // A method, and for «Одна стена» the wall it hangs on.
+    struct Arrangement {
+        plan::Method method = plan::Method::ByCount;
+        plan::Wall wall = plan::Wall::Near;
+        friend bool operator==(const Arrangement&, const Arrangement&) = default;
+    };
     // What an undo step returns to.
     struct Layout {
         std::vector<plan::Speaker> speakers;
@@ -64,12 +70,14 @@ private:
     void showRoom();
     // Lays out with the chosen method as one undo step from `before`; the result counts as
     // untouched by hand.
-    void layOutAnew(const QString& stepName, plan::Method methodBefore, Layout before);
+    void layOutAnew(const QString& stepName, Arrangement arrangementBefore, Layout before);
     Layout current() const;
     // The picked loudspeaker of a live plan.
     std::optional<plan::Speaker> selectedSpeaker() const;
     // Shows a layout fitted into the room; with a method, that method is chosen again.
-    void apply(const Layout& layout, std::optional<plan::Method> method);
+    void apply(const Layout& layout, std::optional<Arrangement> arrangement);
+    QString arrangementName(Arrangement arrangement) const;
+    std::vector<plan::Speaker> laidOut() const;
     void userStep(const std::vector<plan::Speaker>& before, int selectedBefore, const QString& name,
                   bool joinable);
     void replaceSelected(const plan::Speaker& changed, const QString& stepName);
@@ -86,7 +94,8 @@ private:
     Dialogs& dialogs_;
     std::function<std::string()> decimalSeparator_;
     std::optional<plan::PlanInputs> inputs_;
-    plan::Method method_ = plan::Method::ByCount;
+    Arrangement method_;
+    std::vector<Arrangement> arrangements_; // the method list's entries
     bool stale_ = false;
     QList<ReportEntry> entries_;
     PlanExporter exporter_;

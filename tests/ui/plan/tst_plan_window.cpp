@@ -217,7 +217,15 @@ private slots:
         horn.type = SpeakerType::Horn;
         t.window->showCalculation(horn);
         QCOMPARE(methods->currentIndex(), 0);
-        QCOMPARE(methods->count(), 2);
+        // «Одна стена» is offered on either long wall.
+        QCOMPARE(methods->count(), 3);
+        for (const auto& [index, y] : {std::pair(1, 0.0), std::pair(2, horn.width)}) {
+            methods->setCurrentIndex(index);
+            emit methods->activated(index);
+            for (const plan::Speaker& s : t.view()->scene().speakers)
+                QCOMPARE(s.y, y);
+            QVERIFY(t.window->document().method.startsWith(QStringLiteral("Одна стена: ")));
+        }
     }
 
     void tooManyToDraw() {
