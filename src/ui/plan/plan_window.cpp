@@ -29,6 +29,7 @@ namespace {
 const QString kWindowTitle = QStringLiteral("План помещения");
 const QString kHelpTitle = QStringLiteral("Справка по плану");
 const QString kBeforeCalculation = QStringLiteral("Нажмите «РАСЧИТАТЬ», чтобы построить план");
+const QString kNoPlan = QStringLiteral("План не построен. ");
 const QString kStaleLine = QStringLiteral("Исходные данные изменились — нажмите «РАСЧИТАТЬ»");
 const QString kLayOutAnewQuestion =
     QStringLiteral("Расстановка изменена вручную. Расставить громкоговорители заново?");
@@ -384,6 +385,7 @@ void PlanWindow::fillMethods(SpeakerType type) {
 
 void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries) {
     entries_ = std::move(entries);
+    staleReason_.clear();
     const bool sameType = inputs_ && inputs_->type == in.type;
     const bool sameInputs = inputs_ && *inputs_ == in;
     Layout before = current();
@@ -406,9 +408,12 @@ void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> 
     showUndoButtons();
 }
 
-void PlanWindow::markStale() {
-    if (!inputs_ || stale_)
+void PlanWindow::markStale(const QString& reason) {
+    staleReason_ = reason;
+    if (!inputs_ || stale_) {
+        showState();
         return;
+    }
     stale_ = true;
     view_->setStale(true);
     methods_->setEnabled(false);
@@ -583,7 +588,9 @@ void PlanWindow::showSelected() {
 void PlanWindow::showState() {
     const PlanScene& scene = view_->scene();
     QString text;
-    if (!inputs_)
+    if (!staleReason_.isEmpty())
+        text = kNoPlan + staleReason_;
+    else if (!inputs_)
         text = kBeforeCalculation;
     else if (stale_)
         text = kStaleLine;

@@ -39,8 +39,9 @@ public:
     // the same inputs keep the layout as it is. The entries are the calculation as the report
     // words it, for the exported sheet.
     void showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries = {});
-    // The main window emptied its results: the plan stays, greyed, until the next calculation.
-    void markStale();
+    // The main window emptied its results, or calculated inputs the plan cannot draw (the reason
+    // says which and why): the plan stays, greyed, until the next calculation.
+    void markStale(const QString& reason = {});
 
     // The layout shown now, with the user's changes; nothing before the first calculation.
     const PlanScene* scene() const;
@@ -100,7 +101,8 @@ private:
     QList<ReportEntry> entries_;
     PlanExporter exporter_;
     QUndoStack undo_;
-    QString notice_; // a refusal the state line shows until the next change
+    QString notice_;      // a refusal the state line shows until the next change
+    QString staleReason_; // why the last calculation has no plan
 
     PlanView* view_ = nullptr;
     QLabel* state_ = nullptr;
