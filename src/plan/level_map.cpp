@@ -1,4 +1,5 @@
 #include "plan/level_model.h"
+#include "plan/map_kernel.h"
 #include "plan/plan.h"
 
 #include <algorithm>
@@ -20,38 +21,13 @@ namespace {
 // Below this many point-loudspeaker pairs a second thread costs more than it saves.
 constexpr std::size_t kParallelWork = 200'000;
 constexpr unsigned kMaxThreads = 8;
-// No window is wider than this many points; a larger grid is a mistake, not a map.
-constexpr int kMaxMapSide = 8192;
 
-constexpr float kHalfPi = std::numbers::pi_v<float> / 2;
-constexpr float kPi = std::numbers::pi_v<float>;
-
-// asin(sqrt(u)) / sqrt(u) on [0, 0.5], a Chebyshev fit good to 2e-8.
-inline float asinRatio(float u) {
-    constexpr float c[] = {9.9999998871e-01F,  1.6666954672e-01F, 7.4881144418e-02F,
-                           4.6480849463e-02F,  1.6731388951e-02F, 7.5539753822e-02F,
-                           -9.0086216711e-02F, 1.0967398324e-01F};
-    float p = c[7];
-    for (int i = 6; i >= 0; --i)
-        p = p * u + c[i];
-    return p;
-}
-
-// exp(-a) for a in [0, 7]: the Taylor series of a sixteenth of the argument, to the 16th power
-// (relative error below 1e-6). The coefficients are 1/k! with alternating signs.
-inline float expNegative(float a) {
-    constexpr float c[] = {1.0F,      -1.0F,       1.0F / 2,   -1.0F / 6,
-                           1.0F / 24, -1.0F / 120, 1.0F / 720, -1.0F / 5040};
-    const float b = a * (1.0F / 16);
-    float p = c[7];
-    for (int i = 6; i >= 0; --i)
-        p = p * b + c[i];
-    p *= p;
-    p *= p;
-    p *= p;
-    p *= p;
-    return p;
-}
+using kernel::asinRatio;
+using kernel::decibels;
+using kernel::expNegative;
+using kernel::kHalfPi;
+using kernel::kMaxMapSide;
+using kernel::kPi;
 
 // What every row needs: the points along x and the loudspeakers, in single precision.
 struct Setup {
@@ -116,25 +92,6 @@ accumulateRow(const float* xs, std::size_t columns, const Beam* beams, std::size
             acc[j] += expNegative(exponent) * inverse;
         }
     }
-}
-
-// 10 log10(e) for positive normal e, to 1e-5 dB: the exponent from the bits, the mantissa
-// moved to [sqrt(1/2), sqrt(2)) and its logarithm by the series of atanh.
-inline float decibels(float e) {
-    constexpr float kDbPerOctave = 3.0102999566F; // 10 log10(2)
-    constexpr float kSqrt2 = std::numbers::sqrt2_v<float>;
-    const auto bits = std::bit_cast<std::uint32_t>(e);
-    auto octave = static_cast<float>(static_cast<int>(bits >> 23) - 127);
-    auto m = std::bit_cast<float>((bits & 0x007FFFFFU) | 0x3F800000U); // [1, 2)
-    if (m > kSqrt2) {
-        m *= 0.5F;
-        octave += 1;
-    }
-    const float t = (m - 1) / (m + 1);
-    const float t2 = t * t;
-    // log2(m) = 2 / ln 2 * (t + t^3 / 3 + t^5 / 5 + t^7 / 7 + t^9 / 9)
-    const float series = t * (1 + t2 * (1.0F / 3 + t2 * (1.0F / 5 + t2 * (1.0F / 7 + t2 / 9))));
-    return kDbPerOctave * (octave + 2 / std::numbers::ln2_v<float> * series);
 }
 
 __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default"))) void

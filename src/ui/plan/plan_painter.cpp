@@ -9,6 +9,7 @@
 #include <QPainterPath>
 
 #include <QLinearGradient>
+#include <QPaintEngine>
 
 #include <algorithm>
 #include <array>
@@ -484,6 +485,56 @@ double closestDistance(const std::vector<QPointF>& points, double limit) {
     return best;
 }
 
+// A loudspeaker's symbol drawn once for each quarter-pixel offset and then copied: thousands of
+// antialiased outlines drawn one by one take longer than all the rest of the picture. Copies
+// land pixel for pixel only on a raster device that the painter does not scale or turn; on any
+// other (print, vector files) there are no stamps and each symbol is drawn.
+class Stamps {
+public:
+    Stamps(const QPainter& p, double radius, const QPen& pen, const QBrush& brush)
+        : usable_(p.paintEngine() != nullptr && p.paintEngine()->type() == QPaintEngine::Raster &&
+                  p.deviceTransform().type() <= QTransform::TxTranslate),
+          radius_(radius), pen_(pen), brush_(brush),
+          half_(static_cast<int>(std::ceil(radius + pen.widthF())) + 1) {}
+
+    bool usable() const { return usable_; }
+
+    void draw(QPainter& p, QPointF centre) {
+        const QPointF at = p.deviceTransform().map(centre);
+        // The nearest quarter of a pixel, as the whole pixel and the quarters past it.
+        const auto split = [](double v) {
+            const double quarters = std::floor(v * kPhases + 0.5);
+            const double pixel = std::floor(quarters / kPhases);
+            return std::pair(static_cast<int>(pixel), static_cast<int>(quarters - pixel * kPhases));
+        };
+        const auto [x, phaseX] = split(at.x());
+        const auto [y, phaseY] = split(at.y());
+        QImage& stamp = stamps_.at(static_cast<std::size_t>(phaseY) * kPhases +
+                                   static_cast<std::size_t>(phaseX));
+        if (stamp.isNull()) {
+            stamp = QImage(2 * half_ + 1, 2 * half_ + 1, QImage::Format_ARGB32_Premultiplied);
+            stamp.fill(Qt::transparent);
+            QPainter painter(&stamp);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(pen_);
+            painter.setBrush(brush_);
+            painter.drawEllipse(QPointF(half_ + static_cast<double>(phaseX) / kPhases,
+                                        half_ + static_cast<double>(phaseY) / kPhases),
+                                radius_, radius_);
+        }
+        p.drawImage(p.deviceTransform().inverted().map(QPointF(x - half_, y - half_)), stamp);
+    }
+
+private:
+    static constexpr int kPhases = 4;
+    bool usable_;
+    double radius_;
+    QPen pen_;
+    QBrush brush_;
+    int half_;
+    std::array<QImage, std::size_t{kPhases} * kPhases> stamps_;
+};
+
 void drawSpeakers(QPainter& p, const Frame& f, const PlanScene& scene) {
     const PlanMapping m = mappingOf(f);
     std::vector<QPointF> at;
@@ -503,6 +554,9 @@ void drawSpeakers(QPainter& p, const Frame& f, const PlanScene& scene) {
     const bool numbered = spacing >= roomy;
     const double r =
         numbered ? numberedRadius : std::clamp(0.35 * spacing, 0.12 * f.unit, 0.45 * f.unit);
+    const QPen outline(QColor(0, 0, 0), 0.08 * f.unit);
+    const QBrush fill(QColor(255, 255, 255));
+    Stamps stamps(p, r, outline, fill);
     p.save();
     p.setFont(small);
     for (std::size_t i = 0; i < scene.speakers.size(); ++i) {
@@ -512,9 +566,12 @@ void drawSpeakers(QPainter& p, const Frame& f, const PlanScene& scene) {
             p.setBrush(Qt::NoBrush);
             p.drawEllipse(c, r + 0.25 * f.unit, r + 0.25 * f.unit);
         }
-        p.setPen(QPen(QColor(0, 0, 0), 0.08 * f.unit));
-        p.setBrush(QColor(255, 255, 255));
-        p.drawEllipse(c, r, r);
+        p.setPen(outline);
+        p.setBrush(fill);
+        if (stamps.usable())
+            stamps.draw(p, c);
+        else
+            p.drawEllipse(c, r, r);
         if (numbered)
             p.drawText(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), Qt::AlignCenter,
                        QString::number(i + 1));
