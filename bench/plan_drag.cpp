@@ -7,7 +7,7 @@
 #include "core/geometry.h"
 #include "plan/energy_map.h"
 #include "plan/plan.h"
-#include "ui/plan_painter.h"
+#include "ui/plan/plan_painter.h"
 
 #include <QGuiApplication>
 #include <QImage>
