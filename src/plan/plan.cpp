@@ -133,11 +133,10 @@ void stepsAndWalls(const PlanInputs& in, const std::vector<Speaker>& speakers, F
     }
 }
 
-void levels(const PlanInputs& in, const std::vector<Speaker>& speakers, Figures& f,
-            std::vector<float>& map) {
+void levels(const PlanInputs& in, const std::vector<float>& map, Figures& f) {
     const Grid grid = figureGrid(in.length, in.width);
-    map = levelMap(in, speakers, grid);
-    if (map.empty())
+    if (map.empty() ||
+        map.size() != static_cast<std::size_t>(grid.columns) * static_cast<std::size_t>(grid.rows))
         return;
     f.mapped = true;
     double covered = 0;
@@ -322,6 +321,13 @@ Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers) {
 Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers,
                 std::vector<float>& map) {
     map.clear();
+    if (!speakers.empty() && speakers.size() <= kMaxDrawnSpeakers)
+        map = levelMap(in, speakers, figureGrid(in.length, in.width));
+    return figuresFromMap(in, speakers, map);
+}
+
+Figures figuresFromMap(const PlanInputs& in, const std::vector<Speaker>& speakers,
+                       const std::vector<float>& map) {
     Figures f;
     f.count = speakers.size();
     f.calculatedCount = in.count;
@@ -333,7 +339,7 @@ Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers,
     f.amplifierWatts = f.totalWatts * kAmplifierReserve;
     stepsAndWalls(in, speakers, f);
     if (!speakers.empty() && speakers.size() <= kMaxDrawnSpeakers)
-        levels(in, speakers, f, map);
+        levels(in, map, f);
     return f;
 }
 

@@ -132,6 +132,10 @@ Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers);
 // there is none), so that a picture of it costs no second map.
 Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers,
                 std::vector<float>& map);
+// The figures from a level map of figureGrid as levelMap hands it back (empty for none), for a
+// map that is already there: one pass over it. figures() computes the map and comes here.
+Figures figuresFromMap(const PlanInputs& in, const std::vector<Speaker>& speakers,
+                       const std::vector<float>& map);
 
 // A number with a fixed count of decimals and the given separator, as the plan's figures, sheet
 // and exports write it: never "-0"; "—" for what is not finite.
