@@ -17,7 +17,9 @@
 #include <QTextEdit>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <string_view>
 
 namespace pa {
 
@@ -29,6 +31,18 @@ const QString kBeforeCalculation = QStringLiteral("Нажмите «РАСЧИТ
 const QString kStaleLine = QStringLiteral("Исходные данные изменились — нажмите «РАСЧИТАТЬ»");
 const QString kEditHint = QStringLiteral(
     "Перетащите громкоговоритель мышью; двойной щелчок на полу — добавить, Delete — удалить");
+
+// The snapping offered while dragging, in the list's order; the tiles of a 0.6 m ceiling grid
+// take their loudspeakers in the middle of each tile.
+struct SnapChoice {
+    std::string_view prefix;
+    Snap snap;
+    int decimals;
+};
+constexpr std::array kSnaps{
+    SnapChoice{"", {}, 0},       SnapChoice{"", {0.05, 0}, 2},         SnapChoice{"", {0.1, 0}, 1},
+    SnapChoice{"", {0.5, 0}, 1}, SnapChoice{"плитка ", {0.6, 0.3}, 1},
+};
 
 } // namespace
 
@@ -65,11 +79,15 @@ PlanWindow::PlanWindow(Dialogs& dialogs, std::function<std::string()> decimalSep
         layOutAnew();
     });
     connect(view_, &PlanView::edited, this, &PlanWindow::showFigures);
+    connect(fit_, &QPushButton::clicked, view_, &PlanView::fitRoom);
+    connect(snaps_, &QComboBox::activated, this,
+            [this](int index) { view_->setSnap(kSnaps.at(static_cast<std::size_t>(index)).snap); });
 
     state_->setText(kBeforeCalculation);
     methods_->setEnabled(false);
     reset_->setEnabled(false);
     export_->setEnabled(false);
+    fit_->setEnabled(false);
 }
 
 void PlanWindow::buildControls() {
@@ -130,6 +148,22 @@ void PlanWindow::buildControls() {
     figures_->setFont(tableFont(layout::Font::F2));
     figures_->setAccessibleName(QStringLiteral("Показатели плана"));
 
+    snaps_ = new QComboBox;
+    snaps_->setObjectName(QStringLiteral("snapList"));
+    for (std::size_t i = 0; i < kSnaps.size(); ++i)
+        snaps_->addItem(QString());
+    nameSnaps();
+    QLabel* snapCaption = caption(QStringLiteral("Привязка"));
+    snapCaption->setBuddy(snaps_);
+    snaps_->setAccessibleName(snapCaption->text());
+    snaps_->setToolTip(
+        QStringLiteral("Шаг, по которому ставится перетаскиваемый громкоговоритель"));
+    fit_ = new QPushButton(QStringLiteral("Вписать"));
+    fit_->setObjectName(QStringLiteral("fitButton"));
+    fit_->setAutoDefault(false);
+    fit_->setToolTip(QStringLiteral("Показать всё помещение (0); колесо мыши, + и − — масштаб, "
+                                    "средняя кнопка или пробел с левой — сдвиг"));
+
     QGroupBox* layoutBox = frame(QStringLiteral("Размещение"));
     auto* layoutColumn = new QVBoxLayout(layoutBox);
     layoutColumn->addWidget(methodCaption);
@@ -139,7 +173,13 @@ void PlanWindow::buildControls() {
     buttons->addWidget(export_, 1);
     buttons->addWidget(help_);
     layoutColumn->addLayout(buttons);
-    for (QWidget* w : std::initializer_list<QWidget*>{methods_, reset_, export_, help_})
+    auto* viewRow = new QHBoxLayout;
+    viewRow->addWidget(snapCaption);
+    viewRow->addWidget(snaps_, 1);
+    viewRow->addWidget(fit_);
+    layoutColumn->addLayout(viewRow);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{methods_, reset_, export_, help_, snaps_, fit_})
         w->setFont(tableFont(layout::Font::F3));
 
     QGroupBox* figuresBox = frame(QStringLiteral("Показатели"));
@@ -164,7 +204,9 @@ void PlanWindow::buildControls() {
     setTabOrder(methods_, reset_);
     setTabOrder(reset_, export_);
     setTabOrder(export_, help_);
-    setTabOrder(help_, figures_);
+    setTabOrder(help_, snaps_);
+    setTabOrder(snaps_, fit_);
+    setTabOrder(fit_, figures_);
     setMinimumSize(800, 500);
     resize(1100, 660);
 }
@@ -186,6 +228,8 @@ void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> 
     methods_->setEnabled(true);
     reset_->setEnabled(true);
     export_->setEnabled(true);
+    fit_->setEnabled(true);
+    nameSnaps();
     layOutAnew();
 }
 
@@ -231,6 +275,21 @@ void PlanWindow::showFigures() {
 
 PlanDocument PlanWindow::document() const {
     return {entries_, view_->scene(), QDate::currentDate()};
+}
+
+// The steps in the main window's numbers, which may change between calculations.
+void PlanWindow::nameSnaps() {
+    const std::string separator = decimalSeparator_();
+    for (std::size_t i = 0; i < kSnaps.size(); ++i) {
+        const SnapChoice& choice = kSnaps.at(i);
+        snaps_->setItemText(
+            static_cast<int>(i),
+            choice.snap.step > 0
+                ? qs(choice.prefix) +
+                      qs(plan::fixedText(choice.snap.step, choice.decimals, separator)) +
+                      QStringLiteral(" м")
+                : QStringLiteral("нет"));
+    }
 }
 
 void PlanWindow::showHelp() {

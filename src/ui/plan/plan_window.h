@@ -46,6 +46,7 @@ private:
     void layOutAnew();
     void showFigures();
     void showHelp();
+    void nameSnaps();
 
     Dialogs& dialogs_;
     std::function<std::string()> decimalSeparator_;
@@ -62,6 +63,8 @@ private:
     QPushButton* help_ = nullptr;
     QPushButton* export_ = nullptr;
     QTextEdit* figures_ = nullptr;
+    QComboBox* snaps_ = nullptr;
+    QPushButton* fit_ = nullptr;
 };
 
 } // namespace pa
