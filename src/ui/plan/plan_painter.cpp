@@ -15,6 +15,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <numeric>
 #include <optional>
 
@@ -101,7 +102,7 @@ struct Frame {
     QRectF legend;
     bool legendBelow = false; // a wide room leaves more of the picture with the legend below
     // Where the room may show under a view's mapping: the picture's part left of or above the
-    // legend, less the strips the axes' labels keep to. The fitted room lies inside it.
+    // legend, less the strips the axes' labels keep to.
     QRectF floor;
     bool zoomed = false; // the room placed by a view's mapping, drawn only over the floor
     double unit = 1;
@@ -114,6 +115,8 @@ double safeSide(double metres) {
 
 // Height of the legend laid out in rows below the room, in lines.
 constexpr double kLegendRows = 4.4;
+// Height of the x axis's labels below the room, in lines.
+constexpr double kBelowRoom = 1.6;
 
 Frame frameFor(const QRectF& target, const PlanScene& scene, const QFontMetricsF& fm) {
     Frame f;
@@ -124,7 +127,7 @@ Frame frameFor(const QRectF& target, const PlanScene& scene, const QFontMetricsF
     const double width = safeSide(scene.inputs.width);
     const double left = fm.horizontalAdvance(QString::number(std::ceil(width))) + 0.8 * u;
     const double top = 1.4 * u;
-    const double bottom = 1.6 * u;
+    const double bottom = kBelowRoom * u;
     const double gap = 1.2 * u;
     double text = fm.horizontalAdvance(kLegendTitle);
     for (const QString& key : {kKeySpeaker, kKeyCoverage, kKeyWorst})
@@ -169,6 +172,16 @@ Frame viewFrame(const QRectF& target, const PlanScene& scene, const QFontMetrics
     if (!std::isfinite(view.pixelsPerMetre) || view.pixelsPerMetre <= 0 ||
         !std::isfinite(view.origin.x()) || !std::isfinite(view.origin.y()))
         return f;
+    // A legend below goes to the picture's foot, so the zoomed room takes all the height above.
+    if (f.legendBelow) {
+        f.legend.moveBottom(target.bottom());
+        f.floor.setBottom(std::max(f.legend.top() - kBelowRoom * f.unit, f.floor.top()));
+    }
+    // Room for the y axis's labels in tenths of a metre.
+    const double widest = std::ceil(safeSide(scene.inputs.width));
+    f.floor.setLeft(std::min(target.left() + fm.horizontalAdvance(decimal(widest, 1, f.separator)) +
+                                 0.8 * f.unit,
+                             f.floor.right()));
     f.ppm = view.pixelsPerMetre;
     const QSizeF room(safeSide(scene.inputs.length) * f.ppm, safeSide(scene.inputs.width) * f.ppm);
     f.room = QRectF(QPointF(view.origin.x(), view.origin.y() - room.height()), room);
@@ -316,6 +329,14 @@ void drawGridAndAxes(QPainter& p, const Frame& f, const PlanScene& scene) {
     p.restore();
 }
 
+// What the painter's clip lets show, widened by reach: marks centred outside it are not seen.
+QRectF seenPart(const QPainter& p, double reach) {
+    const double far = std::numeric_limits<double>::max() / 4;
+    const QRectF clip =
+        p.hasClipping() ? p.clipBoundingRect() : QRectF(-far, -far, 2 * far, 2 * far);
+    return clip.adjusted(-reach, -reach, reach, reach);
+}
+
 // Each loudspeaker's coverage as the calculation sees it: a circle for the ceiling, a sector
 // aimed across the room for the walls.
 void drawCoverage(QPainter& p, const Frame& f, const PlanScene& scene) {
@@ -324,13 +345,18 @@ void drawCoverage(QPainter& p, const Frame& f, const PlanScene& scene) {
     QPainterPath path;
     if (in.type == SpeakerType::Ceiling) {
         const double r = plan::coverageRadius(in) * f.ppm;
+        const QRectF seen = seenPart(p, r);
         for (const plan::Speaker& s : scene.speakers)
-            path.addEllipse(m.toScreen(s.x, s.y), r, r);
+            if (seen.contains(m.toScreen(s.x, s.y)))
+                path.addEllipse(m.toScreen(s.x, s.y), r, r);
     } else {
         const double r = in.effRange * f.ppm;
+        const QRectF seen = seenPart(p, r);
         const double half = in.dirCoef * 90.0 / kApproxPi; // degrees either side of the axis
         for (const plan::Speaker& s : scene.speakers) {
             const QPointF c = m.toScreen(s.x, s.y);
+            if (!seen.contains(c))
+                continue;
             const double axis = s.wall == plan::Wall::Far ? -90.0 : 90.0; // counter-clockwise
             path.moveTo(c);
             path.arcTo(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), axis - half, 2 * half);
@@ -563,10 +589,15 @@ void drawSpeakers(QPainter& p, const Frame& f, const PlanScene& scene) {
     const bool numbered = spacing >= roomy;
     const double r =
         numbered ? numberedRadius : std::clamp(0.35 * spacing, 0.12 * f.unit, 0.45 * f.unit);
+    // A zoomed view leaves most symbols out of sight, and thousands of them cost.
+    const double reach = r + 0.5 * f.unit;
+    const QRectF seen = seenPart(p, reach);
     p.save();
     p.setFont(small);
     for (std::size_t i = 0; i < scene.speakers.size(); ++i) {
         const QPointF c = at[i];
+        if (!seen.contains(c))
+            continue;
         if (static_cast<int>(i) == scene.selected) {
             p.setPen(QPen(kSelection, 0.25 * f.unit));
             p.setBrush(Qt::NoBrush);

@@ -78,6 +78,7 @@ void PlanView::setScene(PlanScene scene) {
     hasScene_ = true;
     dragging_ = -1;
     dragTimer_.stop();
+    dragMap_.reset();
     if (sameRoom)
         keepCentreInRoom();
     else
@@ -293,18 +294,25 @@ void PlanView::dragStep() {
     emit edited();
 }
 
-void PlanView::dragRecompute(int /*index*/) {
-    recompute();
+void PlanView::dragRecompute(int index) {
+    const auto moved = static_cast<std::size_t>(index);
+    if (!dragMap_)
+        dragMap_.emplace(scene_.inputs, scene_.speakers);
+    else
+        dragMap_->move(moved, scene_.speakers.at(moved));
+    scene_.levels = dragMap_->levels();
+    scene_.figures = plan::figuresFromMap(scene_.inputs, scene_.speakers, scene_.levels);
+    update();
 }
 
 void PlanView::endDrag() {
-    dragTimer_.stop();
-    if (dragMoved_) {
+    const bool moved = dragMoved_;
+    dragging_ = -1;
+    dragMoved_ = false;
+    if (moved) {
         recompute();
         emit edited();
     }
-    dragMoved_ = false;
-    dragging_ = -1;
 }
 
 void PlanView::select(int index) {
@@ -315,6 +323,10 @@ void PlanView::select(int index) {
 }
 
 void PlanView::recompute() {
+    // Any other change ends a drag: the drag's map and loudspeaker numbers no longer hold.
+    dragging_ = -1;
+    dragTimer_.stop();
+    dragMap_.reset();
     const int selected = scene_.selected;
     QString separator = scene_.decimalSeparator;
     scene_ = makeScene(scene_.inputs, std::move(scene_.speakers));
@@ -326,8 +338,9 @@ void PlanView::recompute() {
 void PlanView::paintEvent(QPaintEvent* /*event*/) {
     QStylePainter painter(this);
     if (hasScene_) {
+        // The whole room is drawn as the sheet draws it; a zoomed one by the view's mapping.
         const PlanMapping view = mapping();
-        paintPlan(painter, pictureRect(), scene_, &view);
+        paintPlan(painter, pictureRect(), scene_, zoom_ > 1 ? &view : nullptr);
     }
     if (hasFocus()) {
         QStyleOptionFocusRect option;

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "plan/energy_map.h"
 #include "ui/plan/plan_painter.h"
 
 #include <QTimer>
 #include <QWidget>
+
+#include <optional>
 
 namespace pa {
 
@@ -73,8 +76,7 @@ private:
     // per turn of the event loop however many moves come in.
     void dragTo(int index, QPointF at);
     void dragStep();
-    // What a drag step recomputes. Today the whole scene; the place for an incremental map that
-    // takes only the moved loudspeaker's share.
+    // A drag step's map and figures: the moved loudspeaker's share of the map only.
     void dragRecompute(int index);
     // The drag's end: the whole map once more, so the figures rest on no approximation.
     void endDrag();
@@ -92,6 +94,8 @@ private:
     int dragging_ = -1;
     QPointF grab_; // metres from the loudspeaker to where the mouse took it
     bool dragMoved_ = false;
+    // The level map a drag keeps up to date, made at its first step.
+    std::optional<plan::EnergyMap> dragMap_;
     QTimer dragTimer_;
     Snap snap_;
 
