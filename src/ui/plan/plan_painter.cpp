@@ -15,6 +15,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <numeric>
 #include <optional>
 
@@ -100,6 +101,10 @@ struct Frame {
     double ppm = 1;
     QRectF legend;
     bool legendBelow = false; // a wide room leaves more of the picture with the legend below
+    // Where the room may show under a view's mapping: the picture's part left of or above the
+    // legend, less the strips the axes' labels keep to.
+    QRectF floor;
+    bool zoomed = false; // the room placed by a view's mapping, drawn only over the floor
     double unit = 1;
     QString separator; // the decimal separator of the numbers drawn
 };
@@ -110,6 +115,8 @@ double safeSide(double metres) {
 
 // Height of the legend laid out in rows below the room, in lines.
 constexpr double kLegendRows = 4.4;
+// Height of the x axis's labels below the room, in lines.
+constexpr double kBelowRoom = 1.6;
 
 Frame frameFor(const QRectF& target, const PlanScene& scene, const QFontMetricsF& fm) {
     Frame f;
@@ -120,7 +127,7 @@ Frame frameFor(const QRectF& target, const PlanScene& scene, const QFontMetricsF
     const double width = safeSide(scene.inputs.width);
     const double left = fm.horizontalAdvance(QString::number(std::ceil(width))) + 0.8 * u;
     const double top = 1.4 * u;
-    const double bottom = 1.6 * u;
+    const double bottom = kBelowRoom * u;
     const double gap = 1.2 * u;
     double text = fm.horizontalAdvance(kLegendTitle);
     for (const QString& key : {kKeySpeaker, kKeyCoverage, kKeyWorst})
@@ -148,6 +155,37 @@ Frame frameFor(const QRectF& target, const PlanScene& scene, const QFontMetricsF
         f.room = QRectF(QPointF(x0, target.top() + top + (height - room.height()) / 2), room);
         f.legend = QRectF(f.room.right() + gap, target.top() + top, legendWidth, height);
     }
+    const double right = f.legendBelow ? target.right() : f.legend.left() - 0.5 * u;
+    const double floorBottom = f.legendBelow ? f.legend.top() - bottom : target.bottom() - bottom;
+    const QPointF floorTop(target.left() + left, target.top() + top);
+    f.floor = QRectF(floorTop,
+                     QPointF(std::max(right, floorTop.x()), std::max(floorBottom, floorTop.y())));
+    return f;
+}
+
+// The frame with the room where a view's mapping puts it. The legend keeps the fitted frame's
+// place; the room shows only beside it, so that the legend and the axes' labels stay readable
+// however far the view is zoomed or moved.
+Frame viewFrame(const QRectF& target, const PlanScene& scene, const QFontMetricsF& fm,
+                const PlanMapping& view) {
+    Frame f = frameFor(target, scene, fm);
+    if (!std::isfinite(view.pixelsPerMetre) || view.pixelsPerMetre <= 0 ||
+        !std::isfinite(view.origin.x()) || !std::isfinite(view.origin.y()))
+        return f;
+    // A legend below goes to the picture's foot, so the zoomed room takes all the height above.
+    if (f.legendBelow) {
+        f.legend.moveBottom(target.bottom());
+        f.floor.setBottom(std::max(f.legend.top() - kBelowRoom * f.unit, f.floor.top()));
+    }
+    // Room for the y axis's labels in tenths of a metre.
+    const double widest = std::ceil(safeSide(scene.inputs.width));
+    f.floor.setLeft(std::min(target.left() + fm.horizontalAdvance(decimal(widest, 1, f.separator)) +
+                                 0.8 * f.unit,
+                             f.floor.right()));
+    f.ppm = view.pixelsPerMetre;
+    const QSizeF room(safeSide(scene.inputs.length) * f.ppm, safeSide(scene.inputs.width) * f.ppm);
+    f.room = QRectF(QPointF(view.origin.x(), view.origin.y() - room.height()), room);
+    f.zoomed = true;
     return f;
 }
 
@@ -193,16 +231,26 @@ void drawMap(QPainter& p, const Frame& f, const PlanScene& scene, const LevelRan
     const QRectF source = scene.grid.columns > 1 && scene.grid.rows > 1
                               ? QRectF(0.5, 0.5, scene.grid.columns - 1, scene.grid.rows - 1)
                               : QRectF(image.rect());
+    // A zoomed room is mostly out of sight: only the part on the floor is scaled.
+    const QRectF shown = f.zoomed ? f.room & f.floor : f.room;
+    if (shown.isEmpty())
+        return;
+    const double sx = source.width() / f.room.width();
+    const double sy = source.height() / f.room.height();
+    const QRectF part(source.left() + (shown.left() - f.room.left()) * sx,
+                      source.top() + (shown.top() - f.room.top()) * sy, shown.width() * sx,
+                      shown.height() * sy);
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(f.room, image, source);
+    p.drawImage(shown, image, part);
     p.restore();
 }
 
-// Metres between grid lines: a whole number of metres, lines at least two text lines apart.
-double gridStep(double ppm, double unit) {
-    for (const double step : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0, 100.0, 200.0, 500.0})
-        if (step * ppm >= 1.5 * unit)
+// Metres between grid lines: lines at least two text lines apart, whole metres when the room is
+// fitted, down to a tenth when a view zooms in.
+double gridStep(double ppm, double unit, bool zoomed) {
+    for (const double step : {0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 20.0, 50.0, 100.0, 200.0, 500.0})
+        if ((zoomed || step >= 1) && step * ppm >= 1.5 * unit)
             return step;
     return 1000.0;
 }
@@ -212,49 +260,81 @@ int labelEvery(double stepPixels, double labelSize) {
     return std::max(1, static_cast<int>(std::ceil(labelSize / stepPixels)));
 }
 
+// The grid lines' numbers i * step of [0, side] that fall between two room coordinates.
+std::pair<long long, long long> stepsWithin(double from, double to, double side, double step) {
+    const double low = std::clamp(std::min(from, to), 0.0, side);
+    const double high = std::clamp(std::max(from, to), 0.0, side);
+    return {std::llround(std::ceil(low / step - 1e-9)),
+            std::llround(std::floor(high / step + 1e-9))};
+}
+
 void drawGridAndAxes(QPainter& p, const Frame& f, const PlanScene& scene) {
     const PlanMapping m = mappingOf(f);
     const double length = safeSide(scene.inputs.length);
     const double width = safeSide(scene.inputs.width);
-    const double step = gridStep(f.ppm, f.unit);
+    const double step = gridStep(f.ppm, f.unit, f.zoomed);
+    const int decimals = step < 1 ? 1 : 0;
+    auto label = [&](double metres) { return decimal(metres, decimals, f.separator); };
     const double u = f.unit;
     const QFontMetricsF fm(p.font(), p.device());
+    // Only the lines the floor shows; the axes keep to the floor's edges once the room's edges
+    // leave it.
+    const QPointF lowCorner = m.toRoom(f.floor.bottomLeft());
+    const QPointF highCorner = m.toRoom(f.floor.topRight());
+    const auto [firstX, lastX] = stepsWithin(lowCorner.x(), highCorner.x(), length, step);
+    const auto [firstY, lastY] = stepsWithin(lowCorner.y(), highCorner.y(), width, step);
+    const double axisY = std::min(f.room.bottom(), f.floor.bottom());
+    const double axisX = std::max(f.room.left(), f.floor.left());
+    const double top = std::max(f.room.top(), f.floor.top());
+    const double right = std::min(f.room.right(), f.floor.right());
     p.save();
     // Light lines over the map, grey ones on the empty floor.
     p.setPen(
         QPen(scene.levels.empty() ? QColor(200, 200, 200) : QColor(255, 255, 255, 90), u * 0.06));
-    for (int i = 1; i * step < length - 1e-9; ++i)
-        p.drawLine(m.toScreen(i * step, 0), m.toScreen(i * step, width));
-    for (int i = 1; i * step < width - 1e-9; ++i)
-        p.drawLine(m.toScreen(0, i * step), m.toScreen(length, i * step));
+    for (long long i = std::max(firstX, 1LL); i <= lastX; ++i)
+        if (i * step < length - 1e-9)
+            p.drawLine(QPointF(m.toScreen(i * step, 0).x(), axisY),
+                       QPointF(m.toScreen(i * step, 0).x(), top));
+    for (long long i = std::max(firstY, 1LL); i <= lastY; ++i)
+        if (i * step < width - 1e-9)
+            p.drawLine(QPointF(axisX, m.toScreen(0, i * step).y()),
+                       QPointF(right, m.toScreen(0, i * step).y()));
 
     p.setPen(QPen(kAxisText, u * 0.06));
     const double tick = u * 0.3;
     const QString xTitle = QStringLiteral("x, м");
-    const double xTitleLeft = f.room.right() - fm.horizontalAdvance(xTitle);
-    p.drawText(QRectF(xTitleLeft, f.room.bottom() + tick, fm.horizontalAdvance(xTitle), u),
+    const double xTitleLeft = right - fm.horizontalAdvance(xTitle);
+    p.drawText(QRectF(xTitleLeft, axisY + tick, fm.horizontalAdvance(xTitle), u),
                Qt::AlignLeft | Qt::AlignTop, xTitle);
-    const int everyX = labelEvery(
-        step * f.ppm, fm.horizontalAdvance(QString::number(std::floor(length))) + 0.6 * u);
-    for (int i = 0; i * step <= length + 1e-9; ++i) {
-        const QPointF at = m.toScreen(i * step, 0);
+    const int everyX =
+        labelEvery(step * f.ppm, fm.horizontalAdvance(label(std::floor(length))) + 0.6 * u);
+    for (long long i = firstX; i <= lastX; ++i) {
+        const QPointF at(m.toScreen(i * step, 0).x(), axisY);
         p.drawLine(at, at + QPointF(0, tick));
-        const QString label = QString::number(i * step);
-        const double w = fm.horizontalAdvance(label);
+        const QString text = label(i * step);
+        const double w = fm.horizontalAdvance(text);
         if (i % everyX == 0 && at.x() + w / 2 < xTitleLeft - 0.3 * u)
-            p.drawText(QRectF(at.x() - w / 2, at.y() + tick, w, u), Qt::AlignCenter, label);
+            p.drawText(QRectF(at.x() - w / 2, at.y() + tick, w, u), Qt::AlignCenter, text);
     }
     const int everyY = labelEvery(step * f.ppm, 1.1 * u);
-    for (int i = 0; i * step <= width + 1e-9; ++i) {
-        const QPointF at = m.toScreen(0, i * step);
+    for (long long i = firstY; i <= lastY; ++i) {
+        const QPointF at(axisX, m.toScreen(0, i * step).y());
         p.drawLine(at, at - QPointF(tick, 0));
         if (i % everyY == 0)
             p.drawText(QRectF(at.x() - tick - u * 4, at.y() - u / 2, u * 4 - 0.15 * u, u),
-                       Qt::AlignRight | Qt::AlignVCenter, QString::number(i * step));
+                       Qt::AlignRight | Qt::AlignVCenter, label(i * step));
     }
-    p.drawText(QRectF(f.room.left() - u * 4, f.room.top() - 1.3 * u, u * 4 + tick, u),
+    p.drawText(QRectF(axisX - u * 4, top - 1.3 * u, u * 4 + tick, u),
                Qt::AlignRight | Qt::AlignBottom, QStringLiteral("y, м"));
     p.restore();
+}
+
+// What the painter's clip lets show, widened by reach: marks centred outside it are not seen.
+QRectF seenPart(const QPainter& p, double reach) {
+    const double far = std::numeric_limits<double>::max() / 4;
+    const QRectF clip =
+        p.hasClipping() ? p.clipBoundingRect() : QRectF(-far, -far, 2 * far, 2 * far);
+    return clip.adjusted(-reach, -reach, reach, reach);
 }
 
 // Each loudspeaker's coverage as the calculation sees it: a circle for the ceiling, a sector
@@ -265,13 +345,18 @@ void drawCoverage(QPainter& p, const Frame& f, const PlanScene& scene) {
     QPainterPath path;
     if (in.type == SpeakerType::Ceiling) {
         const double r = plan::coverageRadius(in) * f.ppm;
+        const QRectF seen = seenPart(p, r);
         for (const plan::Speaker& s : scene.speakers)
-            path.addEllipse(m.toScreen(s.x, s.y), r, r);
+            if (seen.contains(m.toScreen(s.x, s.y)))
+                path.addEllipse(m.toScreen(s.x, s.y), r, r);
     } else {
         const double r = in.effRange * f.ppm;
+        const QRectF seen = seenPart(p, r);
         const double half = plan::halfAngleDegrees(in); // either side of the axis
         for (const plan::Speaker& s : scene.speakers) {
             const QPointF c = m.toScreen(s.x, s.y);
+            if (!seen.contains(c))
+                continue;
             const double axis = s.wall == plan::Wall::Far ? -90.0 : 90.0; // counter-clockwise
             path.moveTo(c);
             path.arcTo(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), axis - half, 2 * half);
@@ -279,7 +364,7 @@ void drawCoverage(QPainter& p, const Frame& f, const PlanScene& scene) {
         }
     }
     p.save();
-    p.setClipRect(f.room);
+    p.setClipRect(f.room, Qt::IntersectClip);
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(255, 255, 255, 170), f.unit * 0.07));
     p.drawPath(path);
@@ -557,10 +642,15 @@ void drawSpeakers(QPainter& p, const Frame& f, const PlanScene& scene) {
     const QPen outline(QColor(0, 0, 0), 0.08 * f.unit);
     const QBrush fill(QColor(255, 255, 255));
     Stamps stamps(p, r, outline, fill);
+    // A zoomed view leaves most symbols out of sight, and thousands of them cost.
+    const double reach = r + 0.5 * f.unit;
+    const QRectF seen = seenPart(p, reach);
     p.save();
     p.setFont(small);
     for (std::size_t i = 0; i < scene.speakers.size(); ++i) {
         const QPointF c = at[i];
+        if (!seen.contains(c))
+            continue;
         if (static_cast<int>(i) == scene.selected) {
             p.setPen(QPen(kSelection, 0.25 * f.unit));
             p.setBrush(Qt::NoBrush);
@@ -699,28 +789,44 @@ PlanMapping planMapping(const QRectF& target, const PlanScene& scene) {
 }
 
 void paintPlan(QPainter& painter, const QRectF& target, const PlanScene& scene) {
+    paintPlan(painter, target, scene, nullptr);
+}
+
+void paintPlan(QPainter& painter, const QRectF& target, const PlanScene& scene,
+               const PlanMapping* view) {
     painter.save();
     painter.setClipRect(target);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setFont(planFont());
-    const Frame f = frameFor(target, scene, QFontMetricsF(painter.font(), painter.device()));
+    const QFontMetricsF fm(painter.font(), painter.device());
+    const Frame f = view ? viewFrame(target, scene, fm, *view) : frameFor(target, scene, fm);
+    // The room's drawing stays off the axes' strips; the walls' half width is let through, so
+    // that the fitted room looks the same either way.
+    const double wallHalf = 0.1 * f.unit;
+    const QRectF roomClip =
+        f.zoomed ? f.floor.adjusted(-wallHalf, -wallHalf, wallHalf, wallHalf) : QRectF(target);
     const bool drawn = scene.speakers.size() <= plan::kMaxDrawnSpeakers;
     const bool mapped = drawn && scene.grid.columns > 0 && scene.grid.rows > 0 &&
                         scene.levels.size() == static_cast<std::size_t>(scene.grid.columns) *
                                                    static_cast<std::size_t>(scene.grid.rows);
     const std::optional<LevelRange> range =
         mapped ? rangeOf(scene.levels) : std::optional<LevelRange>();
+    painter.save();
+    painter.setClipRect(roomClip, Qt::IntersectClip);
     if (range)
         drawMap(painter, f, scene, *range);
     else
         painter.fillRect(f.room, kEmptyFloor);
+    painter.restore();
     drawGridAndAxes(painter, f, scene);
+    painter.save();
+    painter.setClipRect(roomClip, Qt::IntersectClip);
     if (drawn) {
         drawCoverage(painter, f, scene);
         if (range) {
             painter.save();
-            painter.setClipRect(f.room.adjusted(-1, -1, 1, 1));
+            painter.setClipRect(f.room.adjusted(-1, -1, 1, 1), Qt::IntersectClip);
             painter.setPen(QPen(shown(kContour, scene.stale), 0.18 * f.unit));
             painter.drawPath(targetContour(scene, mappingOf(f)));
             painter.restore();
@@ -733,6 +839,7 @@ void paintPlan(QPainter& painter, const QRectF& target, const PlanScene& scene) 
     painter.setPen(QPen(kWall, 0.15 * f.unit));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(f.room);
+    painter.restore();
     if (drawn)
         drawLegend(painter, f, scene, range);
     if (scene.stale)

@@ -16,6 +16,11 @@ namespace pa {
 // Text and line sizes follow the painter's font size in points, so a page at a printer's
 // resolution gets the same proportions as the screen.
 void paintPlan(QPainter& painter, const QRectF& target, const PlanScene& scene);
+// The same with the room where a view's mapping puts it (zoomed and moved; nullptr: fitted).
+// Text and lines keep their sizes while the room grows; the legend keeps its fitted place, the
+// room shows beside it only, and the axes' labels keep to the edges of what shows of the room.
+void paintPlan(QPainter& painter, const QRectF& target, const PlanScene& scene,
+               const PlanMapping* view);
 
 // Where the room's corner (0,0) and 1 m land for a target: used by the window for hit tests.
 // It agrees with paintPlan on any device of the screen's logical resolution.

@@ -19,7 +19,9 @@
 #include <QTextEdit>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <string_view>
 #include <utility>
 
 namespace pa {
@@ -86,6 +88,18 @@ template <typename T> int indexOf(const std::vector<T>& entries, const T& entry)
     const auto found = std::find(entries.begin(), entries.end(), entry);
     return found == entries.end() ? -1 : static_cast<int>(found - entries.begin());
 }
+
+// The snapping offered while dragging, in the list's order; the tiles of a 0.6 m ceiling grid
+// take their loudspeakers in the middle of each tile.
+struct SnapChoice {
+    std::string_view prefix;
+    Snap snap;
+    int decimals;
+};
+constexpr std::array kSnaps{
+    SnapChoice{"", {}, 0},       SnapChoice{"", {0.05, 0}, 2},         SnapChoice{"", {0.1, 0}, 1},
+    SnapChoice{"", {0.5, 0}, 1}, SnapChoice{"плитка ", {0.6, 0.3}, 1},
+};
 
 } // namespace
 
@@ -175,6 +189,9 @@ PlanWindow::PlanWindow(Dialogs& dialogs, std::function<std::string()> decimalSep
                       .arg(plan::kMaxDrawnSpeakers);
         showState();
     });
+    connect(fit_, &QPushButton::clicked, view_, &PlanView::fitRoom);
+    connect(snaps_, &QComboBox::activated, this,
+            [this](int index) { view_->setSnap(kSnaps.at(static_cast<std::size_t>(index)).snap); });
 
     connect(selectedX_, &QDoubleSpinBox::valueChanged, this, [this](double x) {
         if (std::optional<plan::Speaker> s = selectedSpeaker()) {
@@ -216,6 +233,7 @@ PlanWindow::PlanWindow(Dialogs& dialogs, std::function<std::string()> decimalSep
     export_->setEnabled(false);
     refresh();
     showUndoButtons();
+    fit_->setEnabled(false);
 }
 
 void PlanWindow::buildControls() {
@@ -279,6 +297,22 @@ void PlanWindow::buildControls() {
     figures_->setFont(tableFont(layout::Font::F2));
     figures_->setAccessibleName(QStringLiteral("Показатели плана"));
 
+    snaps_ = new QComboBox;
+    snaps_->setObjectName(QStringLiteral("snapList"));
+    for (std::size_t i = 0; i < kSnaps.size(); ++i)
+        snaps_->addItem(QString());
+    nameSnaps();
+    QLabel* snapCaption = caption(QStringLiteral("Привязка"));
+    snapCaption->setBuddy(snaps_);
+    snaps_->setAccessibleName(snapCaption->text());
+    snaps_->setToolTip(
+        QStringLiteral("Шаг, по которому ставится перетаскиваемый громкоговоритель"));
+    fit_ = new QPushButton(QStringLiteral("Вписать"));
+    fit_->setObjectName(QStringLiteral("fitButton"));
+    fit_->setAutoDefault(false);
+    fit_->setToolTip(QStringLiteral("Показать всё помещение (0); колесо мыши, + и − — масштаб, "
+                                    "средняя кнопка или пробел с левой — сдвиг"));
+
     QGroupBox* layoutBox = frame(QStringLiteral("Размещение"));
     auto* layoutColumn = new QVBoxLayout(layoutBox);
     layoutColumn->addWidget(methodCaption);
@@ -292,7 +326,13 @@ void PlanWindow::buildControls() {
     steps->addWidget(undoButton_, 1);
     steps->addWidget(redoButton_, 1);
     layoutColumn->addLayout(steps);
-    for (QWidget* w : std::initializer_list<QWidget*>{methods_, reset_, export_, help_})
+    auto* viewRow = new QHBoxLayout;
+    viewRow->addWidget(snapCaption);
+    viewRow->addWidget(snaps_, 1);
+    viewRow->addWidget(fit_);
+    layoutColumn->addLayout(viewRow);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{methods_, reset_, export_, help_, snaps_, fit_})
         w->setFont(tableFont(layout::Font::F3));
 
     selectedBox_ = frame(QStringLiteral("Выбранный громкоговоритель"));
@@ -356,7 +396,9 @@ void PlanWindow::buildControls() {
     setTabOrder(methods_, reset_);
     setTabOrder(reset_, export_);
     setTabOrder(export_, help_);
-    setTabOrder(help_, undoButton_);
+    setTabOrder(help_, snaps_);
+    setTabOrder(snaps_, fit_);
+    setTabOrder(fit_, undoButton_);
     setTabOrder(undoButton_, redoButton_);
     setTabOrder(redoButton_, selectedX_);
     setTabOrder(selectedX_, selectedY_);
@@ -394,6 +436,8 @@ void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> 
     methods_->setEnabled(true);
     reset_->setEnabled(true);
     export_->setEnabled(true);
+    fit_->setEnabled(true);
+    nameSnaps();
     showRoom();
     if (!sameType) {
         // Positions of another kind of loudspeaker mean nothing here: the steps start over.
@@ -632,6 +676,21 @@ QString PlanWindow::arrangementName(Arrangement arrangement) const {
 
 std::vector<plan::Speaker> PlanWindow::laidOut() const {
     return plan::layOut(*inputs_, method_.method, method_.wall);
+}
+
+// The steps in the main window's numbers, which may change between calculations.
+void PlanWindow::nameSnaps() {
+    const std::string separator = decimalSeparator_();
+    for (std::size_t i = 0; i < kSnaps.size(); ++i) {
+        const SnapChoice& choice = kSnaps.at(i);
+        snaps_->setItemText(
+            static_cast<int>(i),
+            choice.snap.step > 0
+                ? qs(choice.prefix) +
+                      qs(plan::fixedText(choice.snap.step, choice.decimals, separator)) +
+                      QStringLiteral(" м")
+                : QStringLiteral("нет"));
+    }
 }
 
 void PlanWindow::showHelp() {

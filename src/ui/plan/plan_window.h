@@ -91,6 +91,7 @@ private:
     void showUndoButtons();
     void showHelp();
     QString separator() const;
+    void nameSnaps();
 
     Dialogs& dialogs_;
     std::function<std::string()> decimalSeparator_;
@@ -120,6 +121,8 @@ private:
     QDoubleSpinBox* selectedY_ = nullptr;
     QComboBox* selectedWall_ = nullptr;
     QLabel* selectedLevel_ = nullptr;
+    QComboBox* snaps_ = nullptr;
+    QPushButton* fit_ = nullptr;
 };
 
 } // namespace pa

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -41,6 +42,16 @@ struct PlanUnderTest {
         spin->selectAll();
         QTest::keyClicks(spin, text);
         QTest::keyClick(spin, Qt::Key_Return);
+    }
+    void wheel(QPoint at, int notches) const {
+        QWheelEvent event(at, view()->mapToGlobal(at), {}, {0, 120 * notches}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view(), &event);
+    }
+    void drag(QPoint from, QPoint to, Qt::MouseButton button) const {
+        QTest::mousePress(view(), button, {}, from);
+        QTest::mouseMove(view(), to);
+        QTest::mouseRelease(view(), button, {}, to);
     }
 
     ScriptedDialogs dialogs;
@@ -440,6 +451,98 @@ private slots:
         QVERIFY(!t.view()->grab().isNull());
         QTest::mouseDClick(t.view(), Qt::LeftButton, {}, t.at(2, 2));
         QCOMPARE(t.count(), std::size_t{1});
+    }
+
+    // Zooming keeps the room's point under the pointer, moving keeps the loudspeakers, and the
+    // fitted room comes back whole.
+    void zoomAndPan_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("fitted");
+        QTest::addColumn<QPoint>("shift"); // of the room's point that was under the pointer
+        const QStringList in{"wheel 3"};
+        QTest::newRow("wheel zooms in about the pointer") << in << false << QPoint();
+        QTest::newRow("wheel stops at the deepest zoom, still about the pointer")
+            << QStringList{"wheel 400"} << false << QPoint();
+        QTest::newRow("wheel out of the fitted room keeps it fitted")
+            << QStringList{"wheel -3"} << true << QPoint();
+        QTest::newRow("0 fits the room again") << in + QStringList{"key 0"} << true << QPoint();
+        QTest::newRow("the fit button fits the room again")
+            << in + QStringList{"fit"} << true << QPoint();
+        QTest::newRow("middle drag moves the zoomed room")
+            << in + QStringList{"middle"} << false << QPoint(-40, 25);
+        QTest::newRow("left drag with Space moves the room, not the loudspeaker under it")
+            << in + QStringList{"space"} << false << QPoint(-40, 25);
+    }
+    void zoomAndPan() {
+        QFETCH(QStringList, steps);
+        QFETCH(bool, fitted);
+        QFETCH(QPoint, shift);
+        PlanUnderTest t;
+        t.window->showCalculation(startPlan("."));
+        const PlanMapping fit = t.view()->mapping();
+        const PlanScene before = t.view()->scene();
+        // The fourth loudspeaker, so that a drag starting there would move it.
+        const QPoint pointer = t.at(before.speakers.at(3));
+        const QPointF held = fit.toRoom(pointer);
+        for (const QString& step : steps) {
+            if (step.startsWith("wheel"))
+                t.wheel(pointer, step.section(' ', 1).toInt());
+            else if (step == "key 0")
+                QTest::keyClick(t.view(), Qt::Key_0);
+            else if (step == "fit")
+                QTest::mouseClick(t.window->findChild<QPushButton*>("fitButton"), Qt::LeftButton);
+            else if (step == "middle")
+                t.drag(pointer, pointer + shift, Qt::MiddleButton);
+            else if (step == "space") {
+                QTest::keyPress(t.view(), Qt::Key_Space);
+                t.drag(pointer, pointer + shift, Qt::LeftButton);
+                QTest::keyRelease(t.view(), Qt::Key_Space);
+            }
+        }
+        const PlanMapping now = t.view()->mapping();
+        QVERIFY(std::isfinite(now.pixelsPerMetre) && std::isfinite(now.origin.x()));
+        if (fitted) {
+            QCOMPARE(now.pixelsPerMetre, fit.pixelsPerMetre);
+            QVERIFY(QLineF(now.origin, fit.origin).length() < 1e-6);
+        } else {
+            QVERIFY(now.pixelsPerMetre > 1.5 * fit.pixelsPerMetre);
+            QVERIFY(QLineF(now.toScreen(held.x(), held.y()), pointer + shift).length() <= 1);
+        }
+        QCOMPARE(t.view()->scene().speakers, before.speakers);
+        QCOMPARE(t.view()->scene().figures.minLevel, before.figures.minLevel);
+    }
+
+    // A dragged loudspeaker keeps to the chosen step and to the room, in a zoomed view too.
+    void dragKeepsToSnapAndRoom_data() {
+        QTest::addColumn<int>("snap"); // row of the snap list
+        QTest::addColumn<int>("zoom"); // wheel notches first
+        QTest::addColumn<QPointF>("to");
+        QTest::addColumn<QPointF>("expected");
+        QTest::newRow("tenths") << 2 << 0 << QPointF(2.41, 4.09) << QPointF(2.4, 4.1);
+        QTest::newRow("half metres, zoomed") << 3 << 4 << QPointF(2.41, 4.09) << QPointF(2.5, 4.0);
+        QTest::newRow("tile centres") << 4 << 0 << QPointF(2.2, 3.8) << QPointF(2.1, 3.9);
+        QTest::newRow("far outside the window: the room's corner")
+            << 0 << 0 << QPointF(-400, -300) << QPointF(0, 0);
+        QTest::newRow("far outside with tiles: the last tile inside")
+            << 4 << 0 << QPointF(400, 300) << QPointF(5.7, 5.7);
+    }
+    void dragKeepsToSnapAndRoom() {
+        QFETCH(int, snap);
+        QFETCH(int, zoom);
+        QFETCH(QPointF, to);
+        QFETCH(QPointF, expected);
+        PlanUnderTest t;
+        t.window->showCalculation(startPlan("."));
+        auto* snaps = t.window->findChild<QComboBox*>("snapList");
+        QCOMPARE(snaps->itemText(4), QStringLiteral("плитка 0,6 м"));
+        snaps->setCurrentIndex(snap);
+        emit snaps->activated(snap);
+        const plan::Speaker start = t.view()->scene().speakers.back();
+        t.wheel(t.at(start), zoom);
+        t.drag(t.at(start), t.at(to.x(), to.y()), Qt::LeftButton);
+        const plan::Speaker moved = t.view()->scene().speakers.back();
+        QVERIFY(std::abs(moved.x - expected.x()) < 1e-9);
+        QVERIFY(std::abs(moved.y - expected.y()) < 1e-9);
     }
 
     // The map's colours stand where the levels are: a louder point is drawn lighter, and a
