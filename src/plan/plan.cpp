@@ -8,6 +8,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace pa::plan {
 
@@ -17,8 +18,9 @@ namespace {
 // plan can draw; they come only from mistyped inputs.
 constexpr double kMaxRoomSide = 10000; // m
 constexpr double kMaxLaidOut = 1e6;
-// Levels far outside anything acoustics knows would only overflow the energy sums.
-constexpr double kMaxAbsLevel = 1000; // dB
+// A loudspeaker within a millimetre of the listening plane is a mistyped height: directly below
+// it the level would be 60 dB over the level at 1 m, and no loudspeaker is that small.
+constexpr double kMinDrop = 0.001; // m
 
 // Loudspeakers closer than this along a line count as one row or one column, and a step
 // may exceed its limit by this much: the approximate pi makes the radius a little short.
@@ -243,7 +245,7 @@ std::optional<PlanInputs> planInputs(const CalculationRecord& record, SpeakerTyp
     // projects to 0 m, and the calculation accepts it.
     const bool sane =
         in.length > 0 && in.length <= kMaxRoomSide && in.width > 0 && in.width <= kMaxRoomSide &&
-        in.listenHeight >= 0 && in.mountHeight > in.listenHeight &&
+        in.listenHeight >= 0 && in.mountHeight - in.listenHeight >= kMinDrop &&
         in.mountHeight <= kMaxRoomSide && in.dirCoef > 0 && in.dirCoef < maxAngle &&
         in.effRange >= 0 && *count >= 1 && *count <= kMaxLaidOut && *count == std::floor(*count) &&
         std::abs(in.totalSpl) <= kMaxAbsLevel && std::abs(in.roomNoise) <= kMaxAbsLevel &&
@@ -296,12 +298,26 @@ double levelAt(const PlanInputs& in, const std::vector<Speaker>& speakers, doubl
     return in.totalSpl + 10 * std::log10(energy);
 }
 
+namespace {
+
+// The point of a side divided into points - 1 equal parts: the ends are the walls exactly, and
+// rounding never carries a point past them (1.3 * 26 / 26 is one step above 1.3).
+double gridPoint(double side, int index, int points) {
+    if (points <= 1)
+        return side / 2;
+    if (index >= points - 1)
+        return side;
+    return std::min(side, side * index / (points - 1));
+}
+
+} // namespace
+
 double Grid::x(int column) const {
-    return columns > 1 ? length * column / (columns - 1) : length / 2;
+    return gridPoint(length, column, columns);
 }
 
 double Grid::y(int row) const {
-    return rows > 1 ? width * row / (rows - 1) : width / 2;
+    return gridPoint(width, row, rows);
 }
 
 Grid figureGrid(double length, double width) {
@@ -340,14 +356,19 @@ Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers,
 std::string fixedText(double value, int decimals, std::string_view separator) {
     if (!std::isfinite(value))
         return "—";
+    decimals = std::max(decimals, 0);
     const double scale = std::pow(10.0, decimals);
     double rounded = std::round(value * scale) / scale;
+    if (!std::isfinite(rounded))
+        rounded = value; // scaling overflowed: a number that large has no fraction to round
     if (rounded == 0)
         rounded = 0;
-    std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), rounded,
+    // Room for the largest double written out in full, so the text is never cut.
+    std::string text(
+        std::numeric_limits<double>::max_exponent10 + 3 + static_cast<std::size_t>(decimals), '\0');
+    const auto result = std::to_chars(text.data(), text.data() + text.size(), rounded,
                                       std::chars_format::fixed, decimals);
-    std::string text(buffer.data(), result.ptr);
+    text.resize(static_cast<std::size_t>(result.ptr - text.data()));
     if (const auto point = text.find('.'); point != std::string::npos)
         text.replace(point, 1, separator);
     return text;
