@@ -21,6 +21,9 @@ constexpr double kMaxLaidOut = 1e6;
 // A loudspeaker within a millimetre of the listening plane is a mistyped height: directly below
 // it the level would be 60 dB over the level at 1 m, and no loudspeaker is that small.
 constexpr double kMinDrop = 0.001; // m
+// The lists offer 10 degrees at the narrowest; an angle under 1 degree is a mistyped value, and
+// far below it the directivity's scale leaves the map's single precision.
+constexpr double kMinOpening = kApproxPi / 180; // rad
 
 // Loudspeakers closer than this along a line count as one row or one column, and a step
 // may exceed its limit by this much: the approximate pi makes the radius a little short.
@@ -246,7 +249,7 @@ std::optional<PlanInputs> planInputs(const CalculationRecord& record, SpeakerTyp
     const bool sane =
         in.length > 0 && in.length <= kMaxRoomSide && in.width > 0 && in.width <= kMaxRoomSide &&
         in.listenHeight >= 0 && in.mountHeight - in.listenHeight >= kMinDrop &&
-        in.mountHeight <= kMaxRoomSide && in.dirCoef > 0 && in.dirCoef < maxAngle &&
+        in.mountHeight <= kMaxRoomSide && in.dirCoef >= kMinOpening && in.dirCoef < maxAngle &&
         in.effRange >= 0 && *count >= 1 && *count <= kMaxLaidOut && *count == std::floor(*count) &&
         std::abs(in.totalSpl) <= kMaxAbsLevel && std::abs(in.roomNoise) <= kMaxAbsLevel &&
         std::abs(in.overlap) <= kMaxAbsLevel && in.speakerWatts >= 1 &&
