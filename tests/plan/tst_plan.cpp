@@ -291,6 +291,8 @@ private slots:
         refused("power rounding to 0 W", &CalculationRecord::SpeakerPower, 0.4);
         QTest::newRow("wall mounting half a millimetre above the plane")
             << &CalculationRecord::MountHeight << RecordValue(1.5005) << SpeakerType::Wall << false;
+        QTest::newRow("wall opening angle of 1e-312 rad")
+            << &CalculationRecord::DirCoef << RecordValue(1e-312) << SpeakerType::Wall << false;
         // What a wall loudspeaker mounted as high as its range reaches gets from the calculation.
         QTest::newRow("wall range projected to 0 m")
             << &CalculationRecord::EffRange << RecordValue(0.0) << SpeakerType::Wall << true;
