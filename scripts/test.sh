@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the formatting, builds with warnings as errors and runs the whole suite headless, then again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then runs each core fuzzer for a bounded time;
+# AddressSanitizer and UndefinedBehaviorSanitizer, then runs each fuzzer for a bounded time;
 # clang-tidy checks src/ after the first build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -27,6 +27,8 @@ constexpr std::array<Layer, 4> kLayers{{
     {kCoverageLayer, 3},
 }};
 
+constexpr double kLargestFixed = 1e9; // m
+
 // Group codes and values, one per line. Every reader of the trade takes a point as the decimal
 // separator whatever its own locale, so numbers never go through a locale.
 class DxfText {
@@ -40,13 +42,27 @@ public:
     void put(int code, int value) { put(code, std::string_view(std::to_string(value))); }
     void put(int code, double value) {
         // Micrometres are finer than any drawing needs; a negative zero would print "-0.0".
-        std::array<char, 64> buffer{};
+        // Beyond a million kilometres no place is real and fixed decimals would run past the
+        // 255 characters a value may take, so such a number goes in the shortest exponent form
+        // that reads back, as AutoCAD writes its own unset extents. Both forms fit the buffer.
+        std::array<char, 32> buffer{};
         const double shown = value == 0 || !std::isfinite(value) ? 0.0 : value;
-        const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), shown,
-                                                std::chars_format::fixed, 6);
-        std::string number(buffer.data(), error == std::errc() ? end : buffer.data());
-        while (number.size() > 1 && number.back() == '0' && number[number.size() - 2] != '.')
-            number.pop_back();
+        const bool exponent = std::abs(shown) >= kLargestFixed;
+        const auto [end, error] = exponent
+                                      ? std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                                      shown, std::chars_format::scientific)
+                                      : std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                                      shown, std::chars_format::fixed, 6);
+        std::string number(buffer.data(), end);
+        if (exponent) {
+            const std::size_t e = number.find('e');
+            number[e] = 'E';
+            if (number.find('.') == std::string::npos)
+                number.insert(e, ".0");
+        } else {
+            while (number.back() == '0' && number[number.size() - 2] != '.')
+                number.pop_back();
+        }
         put(code, std::string_view(number));
     }
     void point(int code, double x, double y) {

@@ -21,43 +21,69 @@ namespace {
 // Below this many point-loudspeaker pairs a second thread costs more than it saves.
 constexpr std::size_t kParallelWork = 200'000;
 constexpr unsigned kMaxThreads = 8;
+using kernel::kMaxMapSide;
 
 using kernel::asinRatio;
 using kernel::decibels;
 using kernel::expNegative;
 using kernel::kHalfPi;
-using kernel::kMaxMapSide;
 using kernel::kPi;
 
-// What every row needs: the points along x and the loudspeakers, in single precision.
+// No window is this far from the room's corner: the largest room is 10 km a side. Within it the
+// squared distances stay far inside single precision's range.
+constexpr double kMaxMapReach = 1e6; // m
+// Below this drop the squared drop of single precision would come near its smallest normal
+// number; planInputs refuses far larger drops anyway.
+constexpr double kMinMapDrop = 1e-9; // m
+
+// A coordinate as two singles whose sum is the double to 1e-14 relative: the differences of
+// two such are as exact as the doubles', which a single alone loses in a large room where the
+// listening plane comes close to the loudspeakers.
+struct Split {
+    float high = 0;
+    float low = 0;
+};
+
+Split split(double v) {
+    const auto high = static_cast<float>(v);
+    return {high, static_cast<float>(v - static_cast<double>(high))};
+}
+
+// What every row needs: the points along x and the loudspeakers.
 struct Setup {
     int columns = 0;
-    std::vector<float> xs;
-    std::vector<float> sx, sy;
+    std::vector<float> xs, xsLow;
+    std::vector<Split> sx;
+    std::vector<double> sy;
     std::vector<Source> sources;
     const Grid* grid = nullptr;
     float totalSpl = 0;
-    float drop = 0;
     float gainScale = 0; // directivity as exp(-gainScale * theta^2)
     float gainFloor = 0; // the exponent where the directivity floor begins
 };
+
+// D(theta) = edge * (theta / half)^2 dB is exp(-scale * theta^2) as an energy ratio.
+double gainScaleOf(const PlanInputs& in) {
+    const double half = in.dirCoef / 2;
+    return -kEdgeDrop / 10 * std::numbers::ln10 / (half * half);
+}
 
 Setup setUp(const PlanInputs& in, const std::vector<Speaker>& speakers, const Grid& grid) {
     Setup s;
     s.columns = grid.columns;
     s.grid = &grid;
     s.totalSpl = static_cast<float>(in.totalSpl);
-    s.drop = static_cast<float>(in.mountHeight - in.listenHeight);
-    for (int column = 0; column < grid.columns; ++column)
-        s.xs.push_back(static_cast<float>(grid.x(column)));
+    for (int column = 0; column < grid.columns; ++column) {
+        const Split x = split(grid.x(column));
+        s.xs.push_back(x.high);
+        s.xsLow.push_back(x.low);
+    }
     for (const Speaker& speaker : speakers) {
-        s.sx.push_back(static_cast<float>(speaker.x));
-        s.sy.push_back(static_cast<float>(speaker.y));
+        s.sx.push_back(split(speaker.x));
+        s.sy.push_back(speaker.y);
         s.sources.push_back(sourceOf(in, speaker));
     }
-    // D(theta) = edge * (theta / half)^2 dB is exp(-scale * theta^2) as an energy ratio.
-    const double half = in.dirCoef / 2;
-    s.gainScale = static_cast<float>(-kEdgeDrop / 10 * std::numbers::ln10 / (half * half));
+    s.gainScale = static_cast<float>(gainScaleOf(in));
     s.gainFloor = static_cast<float>(-kDirectivityFloor / 10 * std::numbers::ln10);
     return s;
 }
@@ -65,22 +91,41 @@ Setup setUp(const PlanInputs& in, const std::vector<Speaker>& speakers, const Gr
 // One loudspeaker seen from one row of points. The distance splits into the part along the
 // axis (cosine) and the part across it (sine); along a row only dx changes.
 struct Beam {
-    float x = 0;
+    Split x;
     float along2 = 0;     // squared distance along the axis
     float acrossRest = 0; // squared distance across the axis, but for dx
     float base = 0;       // behind a loudspeaker the angle is measured from the other side
     float sign = 1;
 };
 
-// Adds every loudspeaker's energy to a row of points. Cloned for wider vector units, chosen
-// when the program loads, so the same binary runs everywhere.
-__attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default"))) void
-accumulateRow(const float* xs, std::size_t columns, const Beam* beams, std::size_t count,
-              float scale, float floor, float* acc) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const Beam b = beams[i];
+// One row of the map: the loudspeakers' energies summed into energy, then the levels.
+struct Row {
+    const float* xs;
+    const float* xsLow;
+    std::size_t columns;
+    const Beam* beams;
+    std::size_t count;
+    float scale;
+    float floor;
+    float onAxisAt1m;
+    float* energy;
+    float* levels;
+};
+
+// The row's loops, left to the vectoriser; compiled once per instruction-set level below.
+[[gnu::always_inline]] inline void mapRow(const Row& row) {
+    const float* const xs = row.xs;
+    const float* const xsLow = row.xsLow;
+    const std::size_t columns = row.columns;
+    const float scale = row.scale;
+    const float floor = row.floor;
+    float* const acc = row.energy;
+    std::fill(acc, acc + columns, 0.0F);
+    for (std::size_t i = 0; i < row.count; ++i) {
+        const Beam b = row.beams[i];
         for (std::size_t j = 0; j < columns; ++j) {
-            const float dx = xs[j] - b.x;
+            // The high parts of nearby coordinates subtract exactly; the low parts add the rest.
+            const float dx = (xs[j] - b.x.high) + (xsLow[j] - b.x.low);
             const float across2 = dx * dx + b.acrossRest;
             const float inverse = 1.0F / (across2 + b.along2);
             const float sin2 = across2 * inverse;
@@ -92,12 +137,42 @@ accumulateRow(const float* xs, std::size_t columns, const Beam* beams, std::size
             acc[j] += expNegative(exponent) * inverse;
         }
     }
+    const float onAxisAt1m = row.onAxisAt1m;
+    float* const levels = row.levels;
+    for (std::size_t j = 0; j < columns; ++j)
+        levels[j] = onAxisAt1m + decibels(acc[j]);
 }
 
-__attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default"))) void
-toLevels(const float* energy, std::size_t columns, float onAxisAt1m, float* levels) {
-    for (std::size_t j = 0; j < columns; ++j)
-        levels[j] = onAxisAt1m + decibels(energy[j]);
+// The same row for wider vector units, chosen when the map is first drawn, so the same binary
+// runs everywhere. Explicit feature lists, not target_clones: GCC and clang read the latter's
+// instruction-set levels differently, and clang 14 dispatches none of them.
+[[gnu::target("avx512f,avx512vl,avx512bw,avx512dq,avx512cd,avx2,fma,bmi,bmi2")]] void
+mapRowAvx512(const Row& row) {
+    mapRow(row);
+}
+
+[[gnu::target("avx2,fma,bmi,bmi2")]] void mapRowAvx2(const Row& row) {
+    mapRow(row);
+}
+
+void mapRowBaseline(const Row& row) {
+    mapRow(row);
+}
+
+using RowKernel = void (*)(const Row&);
+
+RowKernel rowKernel() {
+    static const RowKernel chosen = [] {
+        __builtin_cpu_init();
+        const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
+                          __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
+        const bool avx512 =
+            avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+            __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq") &&
+            __builtin_cpu_supports("avx512cd");
+        return avx512 ? &mapRowAvx512 : avx2 ? &mapRowAvx2 : &mapRowBaseline;
+    }();
+    return chosen;
 }
 
 // The rows one thread computes, with its scratch space. Everything is allocated before any
@@ -109,24 +184,22 @@ struct Part {
     std::vector<Beam> beams;
 };
 
-void mapRows(const Setup& s, Part& part, float* out) noexcept {
+void mapRows(const Setup& s, RowKernel kernel, Part& part, float* out) noexcept {
     const auto columns = static_cast<std::size_t>(s.columns);
     for (int row = part.rowBegin; row < part.rowEnd; ++row) {
-        const auto y = static_cast<float>(s.grid->y(row));
+        const double y = s.grid->y(row);
         for (std::size_t i = 0; i < part.beams.size(); ++i) {
             const Source& src = s.sources[i];
-            const float dy = y - s.sy[i];
-            const float along =
-                static_cast<float>(src.axisY) * dy + static_cast<float>(src.axisZ) * s.drop;
+            const double dy = y - s.sy[i];
+            const double along = src.axisY * dy + src.axisZ * src.drop;
             const bool behind = along < 0;
-            part.beams[i] = {s.sx[i], along * along, src.axisZ != 0 ? dy * dy : s.drop * s.drop,
+            part.beams[i] = {s.sx[i], static_cast<float>(along * along),
+                             static_cast<float>(src.axisZ != 0 ? dy * dy : src.drop * src.drop),
                              behind ? kPi : 0.0F, behind ? -1.0F : 1.0F};
         }
-        std::fill(part.energy.begin(), part.energy.end(), 0.0F);
-        accumulateRow(s.xs.data(), columns, part.beams.data(), part.beams.size(), s.gainScale,
-                      s.gainFloor, part.energy.data());
-        toLevels(part.energy.data(), columns, s.totalSpl,
-                 out + static_cast<std::size_t>(row) * columns);
+        kernel({s.xs.data(), s.xsLow.data(), columns, part.beams.data(), part.beams.size(),
+                s.gainScale, s.gainFloor, s.totalSpl, part.energy.data(),
+                out + static_cast<std::size_t>(row) * columns});
     }
 }
 
@@ -134,15 +207,17 @@ void mapRows(const Setup& s, Part& part, float* out) noexcept {
 
 std::vector<float> levelMap(const PlanInputs& in, const std::vector<Speaker>& speakers,
                             const Grid& grid) {
-    const auto finite = [](double v) { return std::isfinite(v); };
+    const auto near = [](double v) { return std::abs(v) <= kMaxMapReach; }; // false for NaN
+    const double drop = in.mountHeight - in.listenHeight;
+    // An opening angle so narrow that its gain scale leaves single precision is no loudspeaker.
     const bool drawable = !speakers.empty() && speakers.size() <= kMaxDrawnSpeakers &&
                           grid.columns >= 1 && grid.rows >= 1 && grid.columns <= kMaxMapSide &&
-                          grid.rows <= kMaxMapSide && finite(grid.length) && finite(grid.width) &&
-                          finite(in.totalSpl) && finite(in.mountHeight) &&
-                          finite(in.listenHeight) && in.mountHeight > in.listenHeight &&
-                          in.dirCoef > 0 && finite(in.dirCoef) &&
+                          grid.rows <= kMaxMapSide && near(grid.length) && near(grid.width) &&
+                          std::abs(in.totalSpl) <= kMaxAbsLevel && drop >= kMinMapDrop &&
+                          drop <= kMaxMapReach && in.dirCoef > 0 && std::isfinite(in.dirCoef) &&
+                          std::isfinite(static_cast<float>(gainScaleOf(in))) &&
                           std::all_of(speakers.begin(), speakers.end(),
-                                      [&](const Speaker& s) { return finite(s.x) && finite(s.y); });
+                                      [&](const Speaker& s) { return near(s.x) && near(s.y); });
     if (!drawable)
         return {};
     const Setup setup = setUp(in, speakers, grid);
@@ -152,6 +227,7 @@ std::vector<float> levelMap(const PlanInputs& in, const std::vector<Speaker>& sp
     if (out.size() * speakers.size() >= kParallelWork)
         threads = std::clamp(std::thread::hardware_concurrency(), 1U, kMaxThreads);
     threads = std::min(threads, static_cast<unsigned>(grid.rows));
+    const RowKernel kernel = rowKernel();
     std::vector<Part> parts;
     for (unsigned i = 0; i < threads; ++i)
         parts.push_back({static_cast<int>(static_cast<long long>(grid.rows) * i / threads),
@@ -162,13 +238,14 @@ std::vector<float> levelMap(const PlanInputs& in, const std::vector<Speaker>& sp
         helpers.reserve(parts.size());
         for (std::size_t i = 1; i < parts.size(); ++i) {
             try {
-                helpers.emplace_back(mapRows, std::cref(setup), std::ref(parts[i]), out.data());
+                helpers.emplace_back(mapRows, std::cref(setup), kernel, std::ref(parts[i]),
+                                     out.data());
             } catch (const std::system_error&) {
                 // No thread to be had: this thread takes the part itself.
-                mapRows(setup, parts[i], out.data());
+                mapRows(setup, kernel, parts[i], out.data());
             }
         }
-        mapRows(setup, parts[0], out.data());
+        mapRows(setup, kernel, parts[0], out.data());
     }
     return out;
 }

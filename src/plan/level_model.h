@@ -7,6 +7,10 @@
 // The level model's parts that the reference form and the fast map share.
 namespace pa::plan {
 
+// Levels far outside anything acoustics knows would only overflow the energy sums, and the map's
+// single precision keeps 0.001 dB only below this.
+inline constexpr double kMaxAbsLevel = 1000; // dB
+
 // Directivity never takes more than this off the on-axis level.
 inline constexpr double kDirectivityFloor = -30; // dB
 // Level drop at the edge of the stated opening angle.

@@ -31,7 +31,7 @@ inline constexpr float kHalfPi = std::numbers::pi_v<float> / 2;
 inline constexpr float kPi = std::numbers::pi_v<float>;
 
 // asin(sqrt(u)) / sqrt(u) on [0, 0.5], a Chebyshev fit good to 2e-8.
-inline float asinRatio(float u) {
+[[gnu::always_inline]] inline float asinRatio(float u) {
     constexpr float c[] = {9.9999998871e-01F,  1.6666954672e-01F, 7.4881144418e-02F,
                            4.6480849463e-02F,  1.6731388951e-02F, 7.5539753822e-02F,
                            -9.0086216711e-02F, 1.0967398324e-01F};
@@ -43,7 +43,7 @@ inline float asinRatio(float u) {
 
 // exp(-a) for a in [0, 7]: the Taylor series of a sixteenth of the argument, to the 16th power
 // (relative error below 1e-6). The coefficients are 1/k! with alternating signs.
-inline float expNegative(float a) {
+[[gnu::always_inline]] inline float expNegative(float a) {
     constexpr float c[] = {1.0F,      -1.0F,       1.0F / 2,   -1.0F / 6,
                            1.0F / 24, -1.0F / 120, 1.0F / 720, -1.0F / 5040};
     const float b = a * (1.0F / 16);
@@ -59,7 +59,7 @@ inline float expNegative(float a) {
 
 // 10 log10(e) for positive normal e, to 1e-5 dB: the exponent from the bits, the mantissa
 // moved to [sqrt(1/2), sqrt(2)) and its logarithm by the series of atanh.
-inline float decibels(float e) {
+[[gnu::always_inline]] inline float decibels(float e) {
     constexpr float kDbPerOctave = 3.0102999566F; // 10 log10(2)
     constexpr float kSqrt2 = std::numbers::sqrt2_v<float>;
     const auto bits = std::bit_cast<std::uint32_t>(e);
@@ -107,7 +107,7 @@ inline RowView rowView(const Source& src, float dy, float drop) {
 }
 
 // The loudspeaker's energy at the point dx along the row from it.
-inline float energyAt(float dx, const RowView& v, const Gain& g) {
+[[gnu::always_inline]] inline float energyAt(float dx, const RowView& v, const Gain& g) {
     const float across2 = dx * dx + v.acrossRest;
     const float inverse = 1.0F / (across2 + v.along2);
     const float sin2 = across2 * inverse;

@@ -8,6 +8,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace pa::plan {
@@ -18,8 +19,12 @@ namespace {
 // plan can draw; they come only from mistyped inputs.
 constexpr double kMaxRoomSide = 10000; // m
 constexpr double kMaxLaidOut = 1e6;
-// Levels far outside anything acoustics knows would only overflow the energy sums.
-constexpr double kMaxAbsLevel = 1000; // dB
+// A loudspeaker within a millimetre of the listening plane is a mistyped height: directly below
+// it the level would be 60 dB over the level at 1 m, and no loudspeaker is that small.
+constexpr double kMinDrop = 0.001; // m
+// The lists offer 10 degrees at the narrowest; an angle under 1 degree is a mistyped value, and
+// far below it the directivity's scale leaves the map's single precision.
+constexpr double kMinOpening = kApproxPi / 180; // rad
 
 // Loudspeakers closer than this along a line count as one row or one column, and a step
 // may exceed its limit by this much: the approximate pi makes the radius a little short.
@@ -354,11 +359,15 @@ PlanCheck planInputsOrReason(const CalculationRecord& record, SpeakerType type,
                        " м не выше точки прослушивания (" +
                        groupedText(in.listenHeight, decimalSeparator) +
                        " м): план строится только для громкоговорителей над ней");
+    if (in.mountHeight - in.listenHeight < kMinDrop)
+        return refused(name(&R::MountHeight) + " меньше чем на " +
+                       groupedText(kMinDrop * 1000, decimalSeparator) +
+                       " мм выше точки прослушивания: так близко громкоговоритель не слушают");
     const bool ceiling = type == SpeakerType::Ceiling;
     const double maxAngle = ceiling ? kApproxPi : kApproxFullTurn;
-    if (!(in.dirCoef > 0 && in.dirCoef < maxAngle))
+    if (!(in.dirCoef >= kMinOpening && in.dirCoef < maxAngle))
         return outside(name(&R::DirCoef), halfAngleDegrees(in) * 2, " град",
-                       "больше 0 и меньше " + amount(maxAngle / kApproxPi * kHalfTurnDegrees) +
+                       "от 1 и меньше " + amount(maxAngle / kApproxPi * kHalfTurnDegrees) +
                            " град для " + (ceiling ? "потолочного" : "настенного и рупорного") +
                            " громкоговорителя");
     // The range may be 0: a wall loudspeaker whose range just reaches the listening plane
@@ -439,12 +448,26 @@ double levelAt(const PlanInputs& in, const std::vector<Speaker>& speakers, doubl
     return in.totalSpl + 10 * std::log10(energy);
 }
 
+namespace {
+
+// The point of a side divided into points - 1 equal parts: the ends are the walls exactly, and
+// rounding never carries a point past them (1.3 * 26 / 26 is one step above 1.3).
+double gridPoint(double side, int index, int points) {
+    if (points <= 1)
+        return side / 2;
+    if (index >= points - 1)
+        return side;
+    return std::min(side, side * index / (points - 1));
+}
+
+} // namespace
+
 double Grid::x(int column) const {
-    return columns > 1 ? length * column / (columns - 1) : length / 2;
+    return gridPoint(length, column, columns);
 }
 
 double Grid::y(int row) const {
-    return rows > 1 ? width * row / (rows - 1) : width / 2;
+    return gridPoint(width, row, rows);
 }
 
 Grid figureGrid(double length, double width) {
@@ -490,14 +513,19 @@ Figures figuresFromMap(const PlanInputs& in, const std::vector<Speaker>& speaker
 std::string fixedText(double value, int decimals, std::string_view separator) {
     if (!std::isfinite(value))
         return "—";
+    decimals = std::max(decimals, 0);
     const double scale = std::pow(10.0, decimals);
     double rounded = std::round(value * scale) / scale;
+    if (!std::isfinite(rounded))
+        rounded = value; // scaling overflowed: a number that large has no fraction to round
     if (rounded == 0)
         rounded = 0;
-    std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), rounded,
+    // Room for the largest double written out in full, so the text is never cut.
+    std::string text(
+        std::numeric_limits<double>::max_exponent10 + 3 + static_cast<std::size_t>(decimals), '\0');
+    const auto result = std::to_chars(text.data(), text.data() + text.size(), rounded,
                                       std::chars_format::fixed, decimals);
-    std::string text(buffer.data(), result.ptr);
+    text.resize(static_cast<std::size_t>(result.ptr - text.data()));
     if (const auto point = text.find('.'); point != std::string::npos)
         text.replace(point, 1, separator);
     return text;

@@ -54,11 +54,11 @@ struct PlanInputs {
 
 // The plan inputs of a record that a calculation completed, read with the locale's decimal
 // separator; nothing when the record is incomplete or holds values the plan cannot draw: not
-// finite, not positive (the range may be 0), mounting not above the listening plane, a ceiling
-// opening angle of a half turn or more, a count that is not whole, a power that rounds below 1 W, a
-// side beyond 10 km, a level beyond 1000 dB, or a ceiling room whose densest layout would exceed a
-// million loudspeakers. speakerWatts is the power rounded to whole watts, half to even, as the
-// calculation took it for its power level.
+// finite, not positive (the range may be 0), mounting not 1 mm above the listening plane, an
+// opening angle under 1 degree or for the ceiling of a half turn or more, a count that is not
+// whole, a power that rounds below 1 W, a side beyond 10 km, a level beyond 1000 dB, or a ceiling
+// room whose densest layout would exceed a million loudspeakers. speakerWatts is the power rounded
+// to whole watts, half to even, as the calculation took it for its power level.
 std::optional<PlanInputs> planInputs(const CalculationRecord& record, SpeakerType type,
                                      std::string_view decimalSeparator);
 
@@ -111,7 +111,8 @@ Grid figureGrid(double length, double width);
 // Levels of every grid point, row by row (index row * columns + column), computed fast on
 // all cores; agrees with levelAt to 0.01 dB. Empty without loudspeakers, above
 // kMaxDrawnSpeakers, for an empty grid or one over 8192 points a side, and for anything not
-// finite (a loudspeaker's place, the grid's size, the inputs).
+// finite or beyond drawing: a loudspeaker or grid side more than 1000 km from the corner, a drop
+// under a nanometre, a level beyond 1000 dB, an opening angle too narrow for single precision.
 std::vector<float> levelMap(const PlanInputs& in, const std::vector<Speaker>& speakers,
                             const Grid& grid);
 

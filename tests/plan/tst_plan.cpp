@@ -215,6 +215,11 @@ private slots:
             << room(12, 6, 4, kApproxFullTurn / 3) << Method::ByCount << "half turn";
         QTest::newRow("narrow horn on one wall")
             << room(20, 4, 7, kApproxFullTurn / 36) << Method::OneWall << "";
+        // Far from the corner a single-precision coordinate is a millimetre coarse; the wall
+        // loudspeakers hang a centimetre above the plane, among the figure grid's points.
+        PlanInputs longHall = room(1000, 100, 330, kApproxFullTurn / 3);
+        longHall.mountHeight = longHall.listenHeight + 0.01;
+        QTest::newRow("long hall just above the plane") << longHall << Method::ByCount << "";
     }
 
     void mapsAgreeWithReference() {
@@ -222,7 +227,7 @@ private slots:
         QFETCH(Method, method);
         QFETCH(QString, symmetry);
         const Speakers speakers = layOut(in, method);
-        const Grid grid{81, 57, in.length, in.width};
+        const Grid grid = figureGrid(in.length, in.width);
         const std::vector<float> map = levelMap(in, speakers, grid);
         QCOMPARE(int(map.size()), grid.columns * grid.rows);
         const auto at = [&](int row, int column) {
@@ -237,6 +242,38 @@ private slots:
                     QVERIFY(std::abs(at(row, column) - at(turned, grid.columns - 1 - column)) <
                             0.01);
             }
+    }
+
+    void gridEndsOnTheWalls_data() {
+        QTest::addColumn<double>("side");
+        QTest::newRow("1.3 m: 26 points") << 1.3;
+    }
+
+    void gridEndsOnTheWalls() {
+        QFETCH(double, side);
+        const Grid grid = figureGrid(side, side);
+        for (int i = 0; i < grid.columns; ++i)
+            QVERIFY(grid.x(i) >= 0 && grid.x(i) <= side && grid.y(i) >= 0 && grid.y(i) <= side);
+        QCOMPARE(grid.x(grid.columns - 1), side);
+        QCOMPARE(grid.y(grid.rows - 1), side);
+    }
+
+    // Places no layout has: the map is refused rather than filled with overflowed levels.
+    void unmappable_data() {
+        QTest::addColumn<PlanInputs>("in");
+        QTest::addColumn<Speakers>("speakers");
+        const PlanInputs in = startPlan(",");
+        QTest::newRow("loudspeaker 1e20 m away") << in << Speakers{{1e20, 3}, {3, 3}};
+        PlanInputs onThePlane = in;
+        std::tie(onThePlane.mountHeight, onThePlane.listenHeight) = std::tuple(1e-200, 0.0);
+        QTest::newRow("mounted 1e-200 m above the plane") << onThePlane << Speakers{{3, 3}};
+    }
+
+    void unmappable() {
+        QFETCH(PlanInputs, in);
+        QFETCH(Speakers, speakers);
+        QVERIFY(levelMap(in, speakers, figureGrid(in.length, in.width)).empty());
+        QVERIFY(!figures(in, speakers).mapped);
     }
 
     void minimumOverlapLeavesNoGap() {
@@ -319,9 +356,15 @@ private slots:
         refused("room 100 km long", &CalculationRecord::RoomLength, 1e5, // and an infinite one
                 "Длина помещения 100 000 м вне пределов плана (больше 0 и до 10 000 м)");
         refused("power rounding to 0 W", &CalculationRecord::SpeakerPower, 0.4);
-        refused("mounting a hair above the plane", &CalculationRecord::MountHeight, 1.5001,
+        refused("mounting 2 mm above the plane", &CalculationRecord::MountHeight, 1.502,
                 "Помещение слишком велико для плана: при размещении «Край к центру» "
                 "понадобилось бы больше 1 000 000 громкоговорителей");
+        QTest::newRow("wall mounting half a millimetre above the plane")
+            << &CalculationRecord::MountHeight << RecordValue(1.5005) << SpeakerType::Wall << false
+            << "";
+        QTest::newRow("wall opening angle of 1e-312 rad")
+            << &CalculationRecord::DirCoef << RecordValue(1e-312) << SpeakerType::Wall << false
+            << "";
         // What a wall loudspeaker mounted as high as its range reaches gets from the calculation.
         QTest::newRow("wall range projected to 0 m")
             << &CalculationRecord::EffRange << RecordValue(0.0) << SpeakerType::Wall << true << "";

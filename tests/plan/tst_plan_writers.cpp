@@ -4,6 +4,9 @@
 #include <QProcess>
 #include <QTest>
 
+#include <cmath>
+#include <limits>
+
 using namespace pa;
 using namespace pa::plan;
 
@@ -64,6 +67,34 @@ private slots:
         }
         QCOMPARE(QByteArray::fromStdString(positionsCsv(speakers, separator.toStdString())),
                  "\xEF\xBB\xBF" + expected.toUtf8());
+    }
+
+    // A place typed far outside any room still writes as a number that reads back.
+    void farPlacesReadBack_data() {
+        QTest::addColumn<double>("x");
+        QTest::newRow("1e90 m") << 1e90;
+        QTest::newRow("the largest double, negative") << -std::numeric_limits<double>::max();
+    }
+    void farPlacesReadBack() {
+        QFETCH(double, x);
+        const PlanInputs in{SpeakerType::Ceiling, 6, 6, 3, 1.5, 1.5708, 94, 4.2, 1, 70, 10, 3};
+        const std::vector<Speaker> speakers{{x, 2}};
+        const auto readsBack = [&](const QString& text) {
+            bool ok = false;
+            const double value = text.toDouble(&ok);
+            return ok && std::abs(value - x) <= std::abs(x) * 1e-15;
+        };
+
+        const QStringList dxf = QString::fromStdString(planDxf(in, speakers)).split("\r\n");
+        const auto point = dxf.indexOf("POINT");
+        QVERIFY(point > 0 && dxf.at(point + 3) == "10");
+        QVERIFY2(readsBack(dxf.at(point + 4)), qPrintable(dxf.at(point + 4)));
+
+        const std::string csv = positionsCsv(speakers, ",");
+        QVERIFY(csv.find('\0') == std::string::npos);
+        const QStringList row =
+            QString::fromStdString(csv).split("\r\n").at(1).split(';'); // after the header
+        QVERIFY2(readsBack(QString(row.at(1)).replace(',', '.')), qPrintable(row.at(1)));
     }
 };
 
