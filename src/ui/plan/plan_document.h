@@ -13,6 +13,8 @@ struct PlanDocument {
     QList<ReportEntry> entries;
     PlanScene scene;
     QDate date;
+    QString method;
+    bool handEdited = false;
 };
 
 } // namespace pa

@@ -230,7 +230,7 @@ void PlanWindow::showFigures() {
 }
 
 PlanDocument PlanWindow::document() const {
-    return {entries_, view_->scene(), QDate::currentDate()};
+    return {entries_, view_->scene(), QDate::currentDate(), qs(plan::methodName(method_)), false};
 }
 
 void PlanWindow::showHelp() {
