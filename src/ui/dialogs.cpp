@@ -2,11 +2,15 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QProgressDialog>
+#include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -79,6 +83,49 @@ int run(QMessageBox& box) {
     return box.exec();
 }
 
+// The extension of a filter's first pattern: "pdf" of "PDF (*.pdf)"; empty when it has none.
+QString filterSuffix(const QString& filter) {
+    static const QRegularExpression pattern(QStringLiteral("\\(\\*\\.([^ ;)*]+)"));
+    return pattern.match(filter).captured(1);
+}
+
+// A window-modal bar with «Отмена» that shows itself once the task has run for half a second.
+class ProgressDialog final : public Progress {
+public:
+    ProgressDialog(QWidget* parent, const QString& title, const QString& text)
+        : dialog_(text, QStringLiteral("Отмена"), 0, kSteps, parent) {
+        dialog_.setWindowTitle(title);
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(kShowAfterMs);
+        // The bar stays up at its end while the finished file is written.
+        dialog_.setAutoReset(false);
+        dialog_.setAutoClose(false);
+        dialog_.setValue(0); // starts the clock that shows the bar
+        sinceEvents_.start();
+    }
+
+    bool step(double fraction) override {
+        // Events cost time of their own; a few dozen rounds a second keep the windows alive.
+        if (sinceEvents_.elapsed() >= kEventsEveryMs) {
+            sinceEvents_.restart();
+            dialog_.setValue(qRound(std::clamp(fraction, 0.0, 1.0) * kSteps));
+            // Until the bar shows, the windows only repaint: a click would start another command
+            // inside this one.
+            QCoreApplication::processEvents(
+                dialog_.isVisible() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+        }
+        return !dialog_.wasCanceled();
+    }
+
+private:
+    static constexpr int kSteps = 1000;
+    static constexpr int kShowAfterMs = 500;
+    static constexpr qint64 kEventsEveryMs = 40;
+
+    QProgressDialog dialog_;
+    QElapsedTimer sinceEvents_;
+};
+
 } // namespace
 
 void MessageBoxDialogs::information(const QString& title, const QString& text) {
@@ -104,12 +151,32 @@ Dialogs::Answer MessageBoxDialogs::question(const QString& title, const QString&
 
 QString MessageBoxDialogs::saveFileName(const QString& title, const QString& folder,
                                         const QString& filters, QString* selectedFilter) {
-    return QFileDialog::getSaveFileName(owner(parent_), title, folder, filters, selectedFilter);
+    QFileDialog dialog(owner(parent_), title, folder, filters);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // A name typed without an extension gets the chosen filter's before the dialog asks whether
+    // to replace a file: its question is then about the file that would be replaced.
+    const auto followFilter = [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(filterSuffix(filter));
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);
+    if (selectedFilter != nullptr && !selectedFilter->isEmpty())
+        dialog.selectNameFilter(*selectedFilter);
+    followFilter(dialog.selectedNameFilter());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    if (selectedFilter != nullptr)
+        *selectedFilter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().constFirst();
 }
 
 bool MessageBoxDialogs::choosePrinter(QPrinter& printer) {
     QPrintDialog dialog(&printer, owner(parent_));
     return dialog.exec() == QDialog::Accepted;
+}
+
+std::unique_ptr<Progress> MessageBoxDialogs::progress(const QString& title, const QString& text) {
+    return std::make_unique<ProgressDialog>(owner(parent_), title, text);
 }
 
 } // namespace pa

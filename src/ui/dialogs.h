@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <memory>
+
 class QPrinter;
 class QWidget;
 
@@ -9,6 +11,15 @@ namespace pa {
 
 // The program's own title, used by every box that has no title of its own.
 inline const QString kProgramTitle = QStringLiteral("Расчет громкоговорителей");
+
+// How far a long task has come, shown to the user with a way to cancel it.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    // The share done, 0 to 1; also keeps the windows alive. False once the user cancelled, and
+    // from then on.
+    virtual bool step(double fraction) = 0;
+};
 
 // The message boxes the window shows. The window receives one, so tests can script the answers
 // and read what was shown.
@@ -24,11 +35,15 @@ public:
     virtual Answer question(const QString& title, const QString& text) = 0;
     // A save dialog opened in folder with filters separated by ";;"; selectedFilter comes in as
     // the filter to preselect and goes out as the one chosen. The chosen path, or an empty
-    // string when cancelled.
+    // string when cancelled. A name typed without an extension may come back with the chosen
+    // filter's; the dialog then asks about replacing the file under that name.
     virtual QString saveFileName(const QString& title, const QString& folder,
                                  const QString& filters, QString* selectedFilter) = 0;
     // Lets the user choose and set up the printer; false when cancelled.
     virtual bool choosePrinter(QPrinter& printer) = 0;
+    // Progress of a task that has just begun; shown only when the task takes a while, and gone
+    // when the object is.
+    virtual std::unique_ptr<Progress> progress(const QString& title, const QString& text) = 0;
 };
 
 // The real boxes, built on QMessageBox.
@@ -40,6 +55,7 @@ public:
     QString saveFileName(const QString& title, const QString& folder, const QString& filters,
                          QString* selectedFilter) override;
     bool choosePrinter(QPrinter& printer) override;
+    std::unique_ptr<Progress> progress(const QString& title, const QString& text) override;
 
 private:
     QWidget* parent_;

@@ -56,6 +56,18 @@ public:
         return !printFile.isEmpty();
     }
 
+    // Counts the steps of every task; cancels from the scripted step on, counted from 1.
+    std::unique_ptr<pa::Progress> progress(const QString&, const QString&) override {
+        struct Counted final : pa::Progress {
+            explicit Counted(ScriptedDialogs& d) : dialogs(d) {}
+            bool step(double) override {
+                return ++dialogs.progressSteps < dialogs.cancelAtStep || dialogs.cancelAtStep == 0;
+            }
+            ScriptedDialogs& dialogs;
+        };
+        return std::make_unique<Counted>(*this);
+    }
+
     // Every box of one kind, as "title|text".
     QStringList questions() const { return shownAs(true); }
     QStringList informations() const { return shownAs(false); }
@@ -65,6 +77,8 @@ public:
     QList<std::pair<QString, QString>> saves; // path and filter the save dialog returns
     QStringList saveFolders;                  // the folder each save dialog opened in
     QString printFile;
+    int progressSteps = 0; // steps reported so far
+    int cancelAtStep = 0;  // none when 0
 
 private:
     QStringList shownAs(bool questions) const {

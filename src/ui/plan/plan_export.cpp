@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <utility>
 
 namespace pa {
@@ -103,13 +104,25 @@ constexpr std::array<TypeInfo, 5> kTypes{{
     {ExportType::Csv, "CSV (*.csv)", "csv"},
 }};
 
+const QString kExportTitle = QStringLiteral("Экспорт плана");
+
+// Writes complete bytes only: the old file is replaced once the new one is whole.
+QString writeExport(const QString& path, const QByteArray& bytes) {
+    if (bytes.isEmpty())
+        return QStringLiteral("Документ не удалось построить");
+    return writeReportFile(path, bytes, WriteMode::Replace);
+}
+
 } // namespace
 
-QByteArray exportBytes(ExportType type, const PlanDocument& document) {
+std::optional<QByteArray> exportBytes(ExportType type, const PlanDocument& document,
+                                      Progress* progress) {
+    if (progress != nullptr && !progress->step(0))
+        return std::nullopt;
     const PlanScene& scene = document.scene;
     switch (type) {
     case ExportType::Pdf:
-        return sheetPdf(document);
+        return sheetPdf(document, progress);
     case ExportType::Svg:
         return planSvg(document);
     case ExportType::Png:
@@ -120,7 +133,7 @@ QByteArray exportBytes(ExportType type, const PlanDocument& document) {
         return fromStdBytes(
             plan::positionsCsv(scene.speakers, document.scene.decimalSeparator.toStdString()));
     }
-    return {};
+    return QByteArray();
 }
 
 QString exportFilters() {
@@ -142,10 +155,7 @@ ExportTarget exportTarget(const QString& chosenPath, const QString& selectedFilt
 }
 
 QString saveExport(const QString& path, ExportType type, const PlanDocument& document) {
-    const QByteArray bytes = exportBytes(type, document);
-    if (bytes.isEmpty())
-        return QStringLiteral("Документ не удалось построить");
-    return writeReportFile(path, bytes, WriteMode::Replace);
+    return writeExport(path, exportBytes(type, document).value_or(QByteArray()));
 }
 
 PlanExporter::PlanExporter(Dialogs& dialogs, QString folder)
@@ -155,17 +165,29 @@ PlanExporter::PlanExporter(Dialogs& dialogs, QString folder)
 QString PlanExporter::saveAs(const PlanDocument& document) {
     QString filter = filter_;
     const QString folder = folder_.isEmpty() ? QDir::currentPath() : folder_;
-    const QString chosen =
-        dialogs_.saveFileName(QStringLiteral("Экспорт плана"), folder, exportFilters(), &filter);
+    const QString chosen = dialogs_.saveFileName(kExportTitle, folder, exportFilters(), &filter);
     if (chosen.isEmpty())
         return {};
     const ExportTarget target = exportTarget(chosen, filter);
     folder_ = QFileInfo(target.path).absolutePath();
     filter_ = filter;
-    const QString reason = saveExport(target.path, target.type, document);
+    const QString name = QFileInfo(target.path).fileName();
+    // The dialog asked about the name it returned; a file under the name with the extension
+    // added here is asked about now. As with the report, only a file, or a link to one, is.
+    if (target.path != chosen && QFileInfo(target.path).isFile() &&
+        dialogs_.question(QStringLiteral("ВНИМАНИЕ!"),
+                          QStringLiteral("Файл «%1» уже существует. Заменить его?").arg(name)) !=
+            Dialogs::Answer::Yes)
+        return {};
+    const std::unique_ptr<Progress> progress =
+        dialogs_.progress(kExportTitle, QStringLiteral("Сохранение файла «%1»…").arg(name));
+    const std::optional<QByteArray> bytes = exportBytes(target.type, document, progress.get());
+    // A cancel up to the last step leaves the old file as it was.
+    if (!bytes || !progress->step(1))
+        return {};
+    const QString reason = writeExport(target.path, *bytes);
     if (!reason.isEmpty()) {
-        dialogs_.information(kProgramTitle, QStringLiteral("Не удалось сохранить файл ") +
-                                                QFileInfo(target.path).fileName() +
+        dialogs_.information(kProgramTitle, QStringLiteral("Не удалось сохранить файл ") + name +
                                                 QStringLiteral("\r\n") + reason);
         return {};
     }

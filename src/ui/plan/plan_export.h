@@ -5,14 +5,20 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace pa {
 
 class Dialogs;
+class Progress;
 
 enum class ExportType { Pdf, Svg, Png, Dxf, Csv };
 
-// The file's bytes; empty when the document could not be produced.
-QByteArray exportBytes(ExportType type, const PlanDocument& document);
+// The file's bytes; empty when the document could not be produced, nothing when the progress,
+// when there is one, was cancelled. The sheet reports its pages and rows, the other types
+// their start.
+std::optional<QByteArray> exportBytes(ExportType type, const PlanDocument& document,
+                                      Progress* progress = nullptr);
 
 // The save dialog's filters, ";;" between them, the sheet first.
 QString exportFilters();
@@ -35,7 +41,8 @@ class PlanExporter {
 public:
     PlanExporter(Dialogs& dialogs, QString folder);
 
-    // Asks for a name and a type and saves; a failure is shown with its reason. The saved path,
+    // Asks for a name and a type, whether to replace a file under a name it completed, and saves
+    // with a progress the user can cancel; a failure is shown with its reason. The saved path,
     // or nothing when the user cancelled or the save failed.
     QString saveAs(const PlanDocument& document);
     // Asks for a printer and prints the sheet on it; a printer that cannot start is reported.

@@ -363,6 +363,9 @@ void drawCoverage(QPainter& p, const Frame& f, const PlanScene& scene) {
             path.closeSubpath();
         }
     }
+    // The PDF engine writes an empty path as a bare closepath, which readers report as an error.
+    if (path.isEmpty())
+        return;
     p.save();
     p.setClipRect(f.room, Qt::IntersectClip);
     p.setBrush(Qt::NoBrush);
@@ -824,11 +827,12 @@ void paintPlan(QPainter& painter, const QRectF& target, const PlanScene& scene,
     painter.setClipRect(roomClip, Qt::IntersectClip);
     if (drawn) {
         drawCoverage(painter, f, scene);
-        if (range) {
+        const QPainterPath contour = range ? targetContour(scene, mappingOf(f)) : QPainterPath();
+        if (!contour.isEmpty()) { // an empty one would be a bare closepath in a PDF
             painter.save();
             painter.setClipRect(f.room.adjusted(-1, -1, 1, 1), Qt::IntersectClip);
             painter.setPen(QPen(shown(kContour, scene.stale), 0.18 * f.unit));
-            painter.drawPath(targetContour(scene, mappingOf(f)));
+            painter.drawPath(contour);
             painter.restore();
         }
         drawSteps(painter, f, scene);

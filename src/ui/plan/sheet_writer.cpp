@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numeric>
 #include <utility>
 
 namespace pa {
@@ -43,12 +44,19 @@ constexpr double kPlanTextPt = 7;
 // leave out the wall column.
 constexpr std::array<double, 4> kColumnShares{0.14, 0.24, 0.24, 0.38};
 constexpr std::array<double, 4> kCeilingColumnShares{0.2, 0.4, 0.4, 0};
+const QColor kHeaderFill(230, 230, 230);
+
+// The first page's share of the sheet's work as the progress shows it; the rest is the table.
+constexpr double kFirstPageShare = 0.05;
+// Rows drawn between two progress steps: a few milliseconds' work.
+constexpr std::size_t kRowsPerStep = 64;
 
 // Lays blocks of text into frames, top to bottom, frame after frame and page after page.
 class SheetWriter {
 public:
-    SheetWriter(QPainter& painter, QPagedPaintDevice& device, const PlanDocument& document)
-        : painter_(painter), device_(device), document_(document),
+    SheetWriter(QPainter& painter, QPagedPaintDevice& device, const PlanDocument& document,
+                Progress* progress)
+        : painter_(painter), device_(device), document_(document), progress_(progress),
           unit_(device.logicalDpiY() / 25.4), page_(0, 0, device.width(), device.height()) {}
 
     void firstPage() {
@@ -135,26 +143,47 @@ public:
         const std::size_t perFrame =
             room >= rows.size() && used > 0 ? (rows.size() + used - 1) / used : rows.size();
 
+        std::array<QString, 4> header;
+        std::ranges::transform(plan::kPositionHeader, header.begin(), qs);
+        const Cells body(sheetFont(kTextPt), device_);
+        const Cells headerCells(sheetFont(kTextPt, true), device_);
         std::size_t inFrame = 0;
-        for (const plan::PositionRow& row : rows) {
+        double blockTop = y_;
+        for (std::size_t i = 0; i < rows.size() && going_; ++i) {
             if (inFrame > 0 && (inFrame == perFrame || y_ + height > frames_[frame_].bottom())) {
+                ruleBlock(blockTop, inFrame + 1, height);
+                done_ = static_cast<double>(i) / static_cast<double>(rows.size());
                 nextFrame();
                 if (page_number_ == page)
                     y_ = startOf(frame_);
                 inFrame = 0;
             }
             if (inFrame == 0) {
-                std::array<QString, 4> header;
-                std::ranges::transform(plan::kPositionHeader, header.begin(), qs);
-                cells(header, true);
+                blockTop = y_;
+                painter_.fillRect(QRectF(left(), y_, tableWidth(), height), kHeaderFill);
+                rowTexts(headerCells, header, height);
                 y_ += height;
             }
             std::array<QString, 4> texts;
-            std::ranges::transform(row, texts.begin(), qs);
-            cells(texts, false);
+            std::ranges::transform(rows[i], texts.begin(), qs);
+            rowTexts(body, texts, height);
             y_ += height;
             ++inFrame;
+            if (i % kRowsPerStep == kRowsPerStep - 1)
+                step(static_cast<double>(i + 1) / static_cast<double>(rows.size()));
         }
+        if (inFrame > 0)
+            ruleBlock(blockTop, inFrame + 1, height);
+    }
+
+    // False once the user cancelled: the writer then adds nothing more.
+    bool going() const { return going_; }
+
+    // Reports the share of the sheet's work done, 0 to 1.
+    void step(double fraction) {
+        done_ = fraction;
+        if (going_ && progress_ != nullptr)
+            going_ = progress_->step(kFirstPageShare + (1 - kFirstPageShare) * fraction);
     }
 
 private:
@@ -177,23 +206,56 @@ private:
         painter_.drawText(rect, static_cast<int>(align | Qt::AlignTop) | Qt::TextWordWrap, text);
     }
 
-    void cells(const std::array<QString, 4>& texts, bool header) {
-        const QFont font = sheetFont(kTextPt, header);
-        const double height = lineHeight(font) + mm(1);
+    // A font with its measures, for the many cells of a table.
+    struct Cells {
+        Cells(const QFont& face, QPaintDevice& device) : font(face), metrics(face, &device) {}
+        QFont font;
+        QFontMetricsF metrics;
+    };
+
+    double tableWidth() const {
+        return frameWidth() * std::accumulate(shares_.begin(), shares_.end(), 0.0);
+    }
+
+    // One row's texts, the number and the wall to the left of their cells, the coordinates to the
+    // right. Drawn at a point, not laid out in a box: a long table has hundreds of thousands.
+    void rowTexts(const Cells& cells, const std::array<QString, 4>& texts, double height) {
+        painter_.setFont(cells.font);
+        painter_.setPen(Qt::black);
+        const double baseline = y_ +
+                                (height - cells.metrics.ascent() - cells.metrics.descent()) / 2 +
+                                cells.metrics.ascent();
         double x = left();
         for (std::size_t i = 0; i < texts.size() && shares_.at(i) > 0; ++i) {
             const double width = frameWidth() * shares_.at(i);
-            const QRectF cell(x, y_, width, height);
-            painter_.setPen(QPen(Qt::black, mm(0.15)));
-            painter_.setBrush(header ? QColor(230, 230, 230) : QColor(Qt::white));
-            painter_.drawRect(cell);
-            painter_.setFont(font);
-            painter_.drawText(cell.adjusted(mm(1), 0, -mm(1), 0),
-                              static_cast<int>(Qt::AlignVCenter |
-                                               (i == 0 || i == 3 ? Qt::AlignLeft : Qt::AlignRight)),
-                              texts.at(i));
+            const bool leftAligned = i == 0 || i == 3;
+            const double at =
+                leftAligned ? x + mm(1)
+                            : x + width - mm(1) - cells.metrics.horizontalAdvance(texts.at(i));
+            painter_.drawText(QPointF(at, baseline), texts.at(i));
             x += width;
         }
+    }
+
+    // The rules of a block of rows, the header row among them, all at once.
+    void ruleBlock(double top, std::size_t rowCount, double height) {
+        const double bottom = top + static_cast<double>(rowCount) * height;
+        QList<QLineF> lines;
+        lines.reserve(static_cast<qsizetype>(rowCount) + 6);
+        for (std::size_t r = 0; r <= rowCount; ++r) {
+            const double y = top + static_cast<double>(r) * height;
+            lines.append(QLineF(left(), y, left() + tableWidth(), y));
+        }
+        double x = left();
+        lines.append(QLineF(x, top, x, bottom));
+        for (const double share : shares_) {
+            if (share <= 0)
+                break;
+            x += frameWidth() * share;
+            lines.append(QLineF(x, top, x, bottom));
+        }
+        painter_.setPen(QPen(Qt::black, mm(0.15)));
+        painter_.drawLines(lines);
     }
 
     // Moves on to the next frame, and to a new page after the last one, when the block does not
@@ -212,6 +274,7 @@ private:
     }
 
     void nextPage() {
+        step(done_);
         device_.newPage();
         ++page_number_;
         pageHeader(kSheetTitle + QStringLiteral(" (продолжение), лист ") +
@@ -241,7 +304,10 @@ private:
     QPainter& painter_;
     QPagedPaintDevice& device_;
     const PlanDocument& document_;
-    double unit_; // device units per millimetre
+    Progress* progress_;
+    bool going_ = true;
+    double done_ = 0; // share of the positions table drawn
+    double unit_;     // device units per millimetre
     QRectF page_;
     QList<QRectF> frames_;
     qsizetype frame_ = 0;
@@ -266,8 +332,9 @@ QPageLayout sheetLayout() {
             QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter};
 }
 
-void paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument& document) {
-    SheetWriter sheet(painter, device, document);
+bool paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument& document,
+                Progress* progress) {
+    SheetWriter sheet(painter, device, document, progress);
     sheet.firstPage();
 
     // A section without lines leaves out its heading too.
@@ -286,8 +353,15 @@ void paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument
     const PlanScene& scene = document.scene;
     const std::string separator = document.scene.decimalSeparator.toStdString();
     sheet.heading(QStringLiteral("Показатели плана"));
+    if (!document.method.isEmpty())
+        sheet.paragraph(
+            QStringLiteral("Способ размещения: ") + document.method +
+            (document.handEdited ? QStringLiteral(", положения изменены вручную") : QString()));
     for (const std::string& line : plan::figureLines(scene.inputs, scene.figures, separator))
         sheet.paragraph(qs(line));
+    sheet.step(0);
+    if (scene.speakers.empty())
+        return sheet.going();
 
     // The table begins under the plan, where a short one fits whole.
     sheet.breakFrame();
@@ -298,6 +372,8 @@ void paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument
         sheet.paragraph(QStringLiteral("Стена: ближняя — Y = 0, дальняя — Y = ") +
                         qs(plan::metres(scene.inputs.width, separator)) + QStringLiteral(" м"));
     sheet.table(plan::positionRows(scene.speakers, separator), onWalls);
+    sheet.step(1);
+    return sheet.going();
 }
 
 bool printSheet(QPrinter& printer, const PlanDocument& document) {
@@ -308,7 +384,7 @@ bool printSheet(QPrinter& printer, const PlanDocument& document) {
     return painter.end();
 }
 
-QByteArray sheetPdf(const PlanDocument& document) {
+std::optional<QByteArray> sheetPdf(const PlanDocument& document, Progress* progress) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
@@ -319,10 +395,12 @@ QByteArray sheetPdf(const PlanDocument& document) {
         writer.setCreator(kProgramTitle);
         QPainter painter;
         if (!painter.begin(&writer))
-            return {};
-        paintSheet(painter, writer, document);
+            return QByteArray();
+        const bool complete = paintSheet(painter, writer, document, progress);
         if (!painter.end())
-            return {};
+            return QByteArray();
+        if (!complete)
+            return std::nullopt;
     }
     return buffer.data();
 }

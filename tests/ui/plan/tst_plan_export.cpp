@@ -25,9 +25,10 @@ using namespace pa;
 namespace {
 
 // The start example as the window has it after "РАСЧИТАТЬ"; extra loudspeakers fill a large hall.
-PlanDocument startDocument(int hallCount = 0) {
+PlanDocument startDocument(int hallCount = 0, SpeakerType type = SpeakerType::Ceiling) {
     const CalculationRecord record = calculatedStartRecord(",");
     plan::PlanInputs in = startPlan(",");
+    in.type = type;
     if (hallCount > 0) {
         in.length = 60;
         in.width = 40;
@@ -36,7 +37,8 @@ PlanDocument startDocument(int hallCount = 0) {
     PlanScene scene = makeScene(in, plan::layOut(in, plan::Method::ByCount));
     scene.decimalSeparator = QStringLiteral(",");
     return {reportEntries(record, {"TD-13", "АВТОСТОЯНКА", SpeakerType::Ceiling}, ","),
-            std::move(scene), QDate(2026, 12, 7)};
+            std::move(scene), QDate(2026, 12, 7),
+            QString::fromUtf8(plan::methodName(plan::Method::ByCount)), false};
 }
 
 // What a reader prints; the test is skipped when the reader is not installed.
@@ -171,6 +173,86 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList{QStringLiteral("plan.pdf")});
         QVERIFY(!sizeLimit || (old.open(QIODevice::ReadOnly) && old.readAll() == "old"));
+    }
+
+    // An old file is replaced only by a whole export: not after «Нет» to the question about a
+    // name completed here with the filter's extension, nor after a cancel at any step.
+    void oldFile_data() {
+        QTest::addColumn<QString>("chosen");  // the PDF filter is chosen
+        QTest::addColumn<double>("cancelAt"); // share of an export's steps; none when negative
+        QTest::addColumn<bool>("replaced");   // and the answer was «Да»
+        QTest::newRow("completed name, Нет") << "a" << -1.0 << false;
+        QTest::newRow("completed name, Да") << "a" << -1.0 << true;
+        QTest::newRow("sheet, first step") << "a.pdf" << 0.0 << false;
+        QTest::newRow("sheet, among the rows") << "a.pdf" << 0.5 << false;
+        QTest::newRow("sheet, last step") << "a.pdf" << 1.0 << false;
+    }
+    void oldFile() {
+        QFETCH(QString, chosen);
+        QFETCH(double, cancelAt);
+        QFETCH(bool, replaced);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(chosen.contains('.') ? chosen : chosen + ".pdf");
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        const QString filter = QStringLiteral("PDF (*.pdf)");
+        ScriptedDialogs dialogs;
+        dialogs.answers = {replaced ? Dialogs::Answer::Yes : Dialogs::Answer::No};
+        PlanExporter exporter(dialogs, dir.path());
+        const PlanDocument document = startDocument(300);
+        if (cancelAt >= 0) { // the steps of a whole export, elsewhere
+            const QTemporaryDir counting;
+            dialogs.saves = {{counting.filePath(chosen), filter}};
+            QVERIFY(!exporter.saveAs(document).isEmpty());
+            dialogs.cancelAtStep = std::max(1, qRound(cancelAt * dialogs.progressSteps));
+            dialogs.progressSteps = 0;
+        }
+        dialogs.saves = {{dir.filePath(chosen), filter}};
+        QCOMPARE(exporter.saveAs(document), replaced ? path : QString());
+        QCOMPARE(dialogs.shown.size(), path.endsWith(chosen) ? 0 : 1);
+        QVERIFY(path.endsWith(chosen) ||
+                dialogs.questions().constFirst() ==
+                    "ВНИМАНИЕ!|Файл «a.pdf» уже существует. Заменить его?");
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll() == "old", !replaced);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 1);
+    }
+
+    // The sheet reads back without a reader's complaint; its numbers all have the scene's
+    // separator, the picture's included; the positions are left out when there are none.
+    void readableSheet_data() {
+        QTest::addColumn<bool>("emptied"); // deleting every loudspeaker edits the layout by hand
+        QTest::newRow("wall loudspeakers") << false;
+        QTest::newRow("every loudspeaker deleted") << true;
+    }
+    void readableSheet() {
+        QFETCH(bool, emptied);
+        PlanDocument document = startDocument(0, SpeakerType::Wall);
+        if (emptied) {
+            document.scene = makeScene(document.scene.inputs, {});
+            document.scene.decimalSeparator = QStringLiteral(",");
+        }
+        document.handEdited = emptied;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("plan.pdf"));
+        QCOMPARE(saveExport(path, ExportType::Pdf, document), QString());
+        {
+            READ_BACK(ignored, "pdftoppm", "-r", "30", "-png", path, dir.filePath("page"));
+            QCOMPARE(reader.readAllStandardError(), QByteArray());
+        }
+        READ_BACK(text, "pdftotext", path, "-");
+        QCOMPARE(reader.readAllStandardError(), QByteArray());
+        QCOMPARE(text.simplified().contains( // a long line may wrap
+                     QStringLiteral("Способ размещения: По расчету, положения изменены вручную")),
+                 emptied);
+        QCOMPARE(text.contains(QStringLiteral("Положение громкоговорителей")), !emptied);
+        QCOMPARE(text.contains(QStringLiteral("Стена: ")), !emptied);
+        // Dates and the numbers of a code and its clauses have points of their own.
+        const QRegularExpression ownPoints(QStringLiteral("(Дата:|СП|п\\.)\\s+[0-9.]+"));
+        QCOMPARE(QString(text).remove(ownPoints).indexOf(
+                     QRegularExpression(QStringLiteral("\\d\\.\\d"))),
+                 -1);
     }
 
     // The printed sheet, seen through the print preview and printed into a file.
