@@ -3,6 +3,7 @@
 #include "core/geometry.h"
 #include "core/numbers.h"
 #include "plan/level_model.h"
+#include "plan/rules.h"
 
 #include <algorithm>
 #include <array>
@@ -23,15 +24,6 @@ constexpr double kMaxAbsLevel = 1000; // dB
 // Loudspeakers closer than this along a line count as one row or one column, and a step
 // may exceed its limit by this much: the approximate pi makes the radius a little short.
 constexpr double kTolerance = 0.001; // m
-
-constexpr double kAboveNoise = 15;        // dB over the room noise everywhere
-constexpr double kMaxTotalLevel = 120;    // dB, loudspeakers and noise together
-constexpr double kMinOnAxisLevel = 75;    // dB at kOnAxisDistance
-constexpr double kOnAxisDistance = 3;     // m
-constexpr double kStandardListen = 1.5;   // m, the height the first check is defined at
-constexpr double kAmplifierReserve = 1.2; // the amplifier's margin over the loudspeakers' sum
-constexpr double kFigureSpacing = 0.05;   // m
-constexpr int kMaxFigurePoints = 400;
 
 std::optional<double> numberOf(const RecordValue& value, std::string_view separator) {
     if (value.isNumber())
@@ -178,8 +170,13 @@ void levels(const PlanInputs& in, const std::vector<Speaker>& speakers, Figures&
 }
 
 std::string verdict(bool ok) {
-    return ok ? "выполнено" : "не выполнено";
+    return std::string(verdictWord(ok ? Verdict::Met : Verdict::NotMet));
 }
+
+// The line of the minimum level, whose place is the worst point.
+constexpr std::string_view kWorstPointCaption = "Минимальный уровень";
+constexpr std::string_view kVerdictDash = " — ";
+constexpr std::array kVerdicts{Verdict::Met, Verdict::NotMet, Verdict::NoSpeakers};
 
 } // namespace
 
@@ -411,6 +408,46 @@ std::vector<std::string> figureLines(const PlanInputs& in, const Figures& f,
     lines.push_back("Усилитель не менее (сумма + " + number((kAmplifierReserve - 1) * 100, 0) +
                     " %): " + watts(f.amplifierWatts));
     return lines;
+}
+
+std::string_view verdictWord(Verdict verdict) {
+    switch (verdict) {
+    case Verdict::Met:
+        return "выполнено";
+    case Verdict::NotMet:
+        return "не выполнено";
+    case Verdict::NoSpeakers:
+        return "нет громкоговорителей";
+    case Verdict::None:
+        break;
+    }
+    return {};
+}
+
+std::vector<FigureRow> figureRows(const PlanInputs& in, const Figures& f,
+                                  std::string_view decimalSeparator) {
+    std::vector<FigureRow> rows;
+    for (const std::string& line : figureLines(in, f, decimalSeparator)) {
+        FigureRow row;
+        const std::size_t colon = line.rfind(": ");
+        if (colon == std::string::npos) {
+            row.caption = line;
+        } else {
+            row.caption = line.substr(0, colon);
+            row.value = line.substr(colon + 2);
+        }
+        for (const Verdict v : kVerdicts) {
+            const std::string suffix = std::string(kVerdictDash) + std::string(verdictWord(v));
+            if (row.value.ends_with(suffix)) {
+                row.value.resize(row.value.size() - suffix.size());
+                row.verdict = v;
+                break;
+            }
+        }
+        row.worstPoint = f.mapped && row.caption == kWorstPointCaption;
+        rows.push_back(std::move(row));
+    }
+    return rows;
 }
 
 } // namespace pa::plan
