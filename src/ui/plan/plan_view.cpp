@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -13,11 +14,10 @@ namespace pa {
 
 namespace {
 
-// Steps of the arrow keys, metres.
-constexpr double kFineStep = 0.1;
-constexpr double kCoarseStep = 1.0;
 // Space around the picture inside the view, logical pixels.
 constexpr double kViewMargin = 8;
+// How long a picked worst point stands out, ms.
+constexpr int kFlashTime = 1000;
 
 } // namespace
 
@@ -61,6 +61,22 @@ bool PlanView::editable() const {
 PlanMapping PlanView::mapping() const {
     return planMapping(
         QRectF(rect()).adjusted(kViewMargin, kViewMargin, -kViewMargin, -kViewMargin), scene_);
+}
+
+void PlanView::flashWorstPoint() {
+    if (!hasScene_ || !scene_.figures.mapped)
+        return;
+    if (!flash_) {
+        flash_ = new QTimer(this);
+        flash_->setSingleShot(true);
+        connect(flash_, &QTimer::timeout, this, [this] {
+            scene_.worstFlash = false;
+            update();
+        });
+    }
+    scene_.worstFlash = true;
+    flash_->start(kFlashTime);
+    update();
 }
 
 int PlanView::speakerAt(QPointF point) const {

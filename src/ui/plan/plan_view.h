@@ -4,7 +4,13 @@
 
 #include <QWidget>
 
+class QTimer;
+
 namespace pa {
+
+// Steps of the arrow keys, metres: plain and with Shift.
+inline constexpr double kFineStep = 0.1;
+inline constexpr double kCoarseStep = 1.0;
 
 // The picture of the plan. The user picks a loudspeaker with the mouse, drags it (a ceiling one
 // anywhere in the room, a wall or horn one along its wall), moves the picked one with the arrow
@@ -22,6 +28,8 @@ public:
     bool hasScene() const { return hasScene_; }
     // Where the room lies in the view now.
     PlanMapping mapping() const;
+    // Draws the worst point larger for a moment, so that the eye finds it.
+    void flashWorstPoint();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -49,7 +57,8 @@ private:
     PlanScene scene_;
     bool hasScene_ = false;
     int dragging_ = -1;
-    QPointF grab_; // metres from the loudspeaker to where the mouse took it
+    QPointF grab_;            // metres from the loudspeaker to where the mouse took it
+    QTimer* flash_ = nullptr; // ends the worst point's flash
 };
 
 } // namespace pa

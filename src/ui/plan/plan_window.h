@@ -4,6 +4,7 @@
 #include "report/report_format.h"
 #include "ui/dialogs.h"
 #include "ui/plan/plan_export.h"
+#include "ui/plan/plan_help.h"
 #include "ui/plan/plan_view.h"
 
 #include <QWidget>
@@ -15,7 +16,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
-class QTextEdit;
+class QTableWidget;
 
 namespace pa {
 
@@ -45,6 +46,8 @@ private:
     void fillMethods(SpeakerType type);
     void layOutAnew();
     void showFigures();
+    // A row of the figures as its line: "caption: value".
+    QString figureLine(int row) const;
     void showHelp();
 
     Dialogs& dialogs_;
@@ -61,7 +64,9 @@ private:
     QPushButton* reset_ = nullptr;
     QPushButton* help_ = nullptr;
     QPushButton* export_ = nullptr;
-    QTextEdit* figures_ = nullptr;
+    QTableWidget* figures_ = nullptr;
+    int worstRow_ = -1; // the figures' row of the worst point, -1 for none
+    PlanHelp* helpWindow_ = nullptr;
 };
 
 } // namespace pa
