@@ -429,7 +429,17 @@ std::vector<FigureRow> figureRows(const PlanInputs& in, const Figures& f,
     std::vector<FigureRow> rows;
     for (const std::string& line : figureLines(in, f, decimalSeparator)) {
         FigureRow row;
-        const std::size_t colon = line.rfind(": ");
+        // The last ": " outside parentheses: "(по расчету: 5)" stays in its value.
+        std::size_t colon = std::string::npos;
+        int depth = 0;
+        for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+            if (line[i] == '(')
+                ++depth;
+            else if (line[i] == ')')
+                --depth;
+            else if (depth == 0 && line[i] == ':' && line[i + 1] == ' ')
+                colon = i;
+        }
         if (colon == std::string::npos) {
             row.caption = line;
         } else {

@@ -149,8 +149,8 @@ enum class Verdict { None, Met, NotMet, NoSpeakers };
 // The word a line ends its check with (" — выполнено"); empty for None.
 std::string_view verdictWord(Verdict verdict);
 
-// A figure line split for a table: the caption before its last ": ", the value after it with
-// the verdict taken off its end. A line without ": " is all caption.
+// A figure line split for a table: the caption before its last ": " outside parentheses, the
+// value after it with the verdict taken off its end. A line without ": " is all caption.
 struct FigureRow {
     std::string caption;
     std::string value;

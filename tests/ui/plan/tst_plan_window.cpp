@@ -116,6 +116,7 @@ private slots:
         t.window->showCalculation(startPlan("."));
         QCOMPARE(t.count(), std::size_t{5});
         QVERIFY(t.figures().contains(QStringLiteral("Громкоговорителей: 5")));
+        QCOMPARE(t.table()->item(t.rowOf("Громкоговорителей"), 0)->text(), "Громкоговорителей");
         QVERIFY(t.figures().contains(QStringLiteral(",")));
         QVERIFY(!t.view()->scene().levels.empty());
         QCOMPARE(t.window->findChild<QComboBox*>("CmbMethod")->currentText(),
