@@ -3,6 +3,7 @@
 #include "core/geometry.h"
 #include "core/numbers.h"
 #include "plan/level_model.h"
+#include "plan/rules.h"
 
 #include <algorithm>
 #include <array>
@@ -30,15 +31,7 @@ constexpr double kMinOpening = kApproxPi / 180; // rad
 // may exceed its limit by this much: the approximate pi makes the radius a little short.
 constexpr double kTolerance = 0.001; // m
 
-constexpr double kAboveNoise = 15;        // dB over the room noise everywhere
-constexpr double kMaxTotalLevel = 120;    // dB, loudspeakers and noise together
-constexpr double kMinOnAxisLevel = 75;    // dB at kOnAxisDistance
-constexpr double kOnAxisDistance = 3;     // m
-constexpr double kStandardListen = 1.5;   // m, the height the first check is defined at
-constexpr double kAmplifierReserve = 1.2; // the amplifier's margin over the loudspeakers' sum
-constexpr double kFigureSpacing = 0.05;   // m
 constexpr double kHalfTurnDegrees = 180;
-constexpr int kMaxFigurePoints = 400;
 
 std::optional<double> numberOf(const RecordValue& value, std::string_view separator) {
     if (value.isNumber())
@@ -201,8 +194,8 @@ void levels(const PlanInputs& in, const std::vector<float>& map, Figures& f) {
 
 std::string verdict(bool ok, const Figures& f) {
     if (f.noSpeakers())
-        return "нет громкоговорителей";
-    return ok ? "выполнено" : "не выполнено";
+        return std::string(verdictWord(Verdict::NoSpeakers));
+    return std::string(verdictWord(ok ? Verdict::Met : Verdict::NotMet));
 }
 
 // A share as the engineer may rely on it: cut, never rounded up, so that a floor with a point
@@ -233,6 +226,11 @@ std::string groupedText(double value, std::string_view separator) {
         text.insert(at - 3, " ");
     return text;
 }
+
+// The line of the minimum level, whose place is the worst point.
+constexpr std::string_view kWorstPointCaption = "Минимальный уровень";
+constexpr std::string_view kVerdictDash = " — ";
+constexpr std::array kVerdicts{Verdict::Met, Verdict::NotMet, Verdict::NoSpeakers};
 
 } // namespace
 
@@ -601,6 +599,58 @@ std::vector<std::string> figureLines(const PlanInputs& in, const Figures& f,
     lines.push_back("Усилитель не менее (сумма + " + number((kAmplifierReserve - 1) * 100, 0) +
                     " %): " + watts(f.amplifierWatts));
     return lines;
+}
+
+std::string_view verdictWord(Verdict verdict) {
+    switch (verdict) {
+    case Verdict::Met:
+        return "выполнено";
+    case Verdict::NotMet:
+        return "не выполнено";
+    case Verdict::NoSpeakers:
+        return "нет громкоговорителей";
+    case Verdict::None:
+        break;
+    }
+    return {};
+}
+
+std::vector<FigureRow> figureRows(const PlanInputs& in, const Figures& f,
+                                  std::string_view decimalSeparator) {
+    std::vector<FigureRow> rows;
+    for (const std::string& line : figureLines(in, f, decimalSeparator)) {
+        FigureRow row;
+        // The last ": " outside parentheses: "(по расчету: 5)" stays in its value.
+        std::size_t colon = std::string::npos;
+        int depth = 0;
+        for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+            if (line[i] == '(')
+                ++depth;
+            else if (line[i] == ')')
+                --depth;
+            else if (depth == 0 && line[i] == ':' && line[i + 1] == ' ')
+                colon = i;
+        }
+        if (colon == std::string::npos) {
+            row.caption = line;
+        } else {
+            row.caption = line.substr(0, colon);
+            row.value = line.substr(colon + 2);
+        }
+        // A check without a value ("... (п. 4.1) — нет громкоговорителей") ends its caption.
+        std::string& judged = row.value.empty() ? row.caption : row.value;
+        for (const Verdict v : kVerdicts) {
+            const std::string suffix = std::string(kVerdictDash) + std::string(verdictWord(v));
+            if (judged.ends_with(suffix)) {
+                judged.resize(judged.size() - suffix.size());
+                row.verdict = v;
+                break;
+            }
+        }
+        row.worstPoint = f.mapped && row.caption == kWorstPointCaption;
+        rows.push_back(std::move(row));
+    }
+    return rows;
 }
 
 } // namespace pa::plan

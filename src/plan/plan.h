@@ -181,4 +181,23 @@ std::string fixedText(double value, int decimals, std::string_view separator);
 std::vector<std::string> figureLines(const PlanInputs& in, const Figures& f,
                                      std::string_view decimalSeparator);
 
+// How a figure line ends: a check met or not, a check left without loudspeakers, or no check.
+enum class Verdict { None, Met, NotMet, NoSpeakers };
+
+// The word a line ends its check with (" — выполнено"); empty for None.
+std::string_view verdictWord(Verdict verdict);
+
+// A figure line split for a table: the caption before its last ": " outside parentheses, the
+// value after it with the verdict taken off its end. A line without ": " is all caption.
+struct FigureRow {
+    std::string caption;
+    std::string value;
+    Verdict verdict = Verdict::None;
+    bool worstPoint = false; // the minimum level, whose place the picture marks with a cross
+};
+
+// The figure lines, as rows.
+std::vector<FigureRow> figureRows(const PlanInputs& in, const Figures& f,
+                                  std::string_view decimalSeparator);
+
 } // namespace pa::plan

@@ -181,6 +181,28 @@ private slots:
         QVERIFY2(lines.find(shown.toStdString()) != std::string::npos, lines.c_str());
     }
 
+    // The three checks' verdicts come off their lines into the rows, a check without a value
+    // included; none is left in a caption or a value.
+    void figureRowVerdicts_data() {
+        QTest::addColumn<Speakers>("speakers");
+        QTest::newRow("no loudspeaker: checks without values") << Speakers{};
+        QTest::newRow("one loudspeaker: checks with values") << Speakers{{3, 3}};
+    }
+    void figureRowVerdicts() {
+        QFETCH(Speakers, speakers);
+        const PlanInputs in = startPlan(",");
+        int checks = 0;
+        for (const FigureRow& row : figureRows(in, figures(in, speakers), ",")) {
+            if (row.verdict == Verdict::None)
+                continue;
+            ++checks;
+            QCOMPARE(row.verdict == Verdict::NoSpeakers, speakers.empty());
+            for (const std::string& text : {row.caption, row.value})
+                QVERIFY2(!text.ends_with(verdictWord(row.verdict)), text.c_str());
+        }
+        QCOMPARE(checks, 3);
+    }
+
     // 769 = 32 x 24 + 1 in 25 rows: 30 or 31 in each, no row alone; each row spread evenly.
     void evenRows() {
         const PlanInputs in = room(200, 150, 769);

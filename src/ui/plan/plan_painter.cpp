@@ -16,6 +16,7 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <numeric>
 #include <optional>
 
@@ -48,6 +49,9 @@ const QString kKeySpeaker = QStringLiteral("громкоговоритель");
 const QString kKeyCoverage = QStringLiteral("зона покрытия");
 const QString kKeyWorst = QStringLiteral("худшая точка");
 constexpr int kKeyLines = 4;
+// The axes' titles, each past its axis' end.
+const QString kXTitle = QStringLiteral("x, м");
+const QString kYTitle = QStringLiteral("y, м");
 
 // A sequential palette that reads evenly from dark to light and stays readable in grey: the
 // quiet floor dark, the loud floor light.
@@ -128,15 +132,19 @@ Frame frameFor(const QRectF& target, const PlanScene& scene, const QFontMetricsF
     const double left = fm.horizontalAdvance(QString::number(std::ceil(width))) + 0.8 * u;
     const double top = 1.4 * u;
     const double bottom = kBelowRoom * u;
-    const double gap = 1.2 * u;
     double text = fm.horizontalAdvance(kLegendTitle);
     for (const QString& key : {kKeySpeaker, kKeyCoverage, kKeyWorst})
         text = std::max(text, 2 * u + fm.horizontalAdvance(key));
     const double legendWidth = text + 0.5 * u;
+    // Past the room's right end: half the last number of the x axis and the axis' title.
+    const double xEnd = fm.horizontalAdvance(QString::number(std::ceil(length))) / 2 + 0.5 * u +
+                        fm.horizontalAdvance(kXTitle);
+    const double gap = std::max(1.2 * u, xEnd);
+    const double right = std::max(0.5 * u, xEnd);
 
     const double height = std::max(target.height() - top - bottom, 1.0);
     const double besideW = std::max(target.width() - left - gap - legendWidth - 0.5 * u, 1.0);
-    const double belowW = std::max(target.width() - left - 0.5 * u, 1.0);
+    const double belowW = std::max(target.width() - left - right, 1.0);
     const double belowH = std::max(height - kLegendRows * u, 1.0);
     const double besidePpm = std::min(besideW / length, height / width);
     const double belowPpm = std::min(belowW / length, belowH / width);
@@ -144,7 +152,8 @@ Frame frameFor(const QRectF& target, const PlanScene& scene, const QFontMetricsF
     f.ppm = f.legendBelow ? belowPpm : besidePpm;
     const QSizeF room(length * f.ppm, width * f.ppm);
     if (f.legendBelow) {
-        const double x0 = target.left() + std::max((target.width() - left - room.width()) / 2, 0.0);
+        const double x0 =
+            target.left() + std::max((target.width() - left - right - room.width()) / 2, 0.0);
         const double block = room.height() + bottom + kLegendRows * u;
         const double y0 = target.top() + top + std::max((height - block) / 2, 0.0);
         f.room = QRectF(QPointF(x0 + left, y0), room);
@@ -155,11 +164,11 @@ Frame frameFor(const QRectF& target, const PlanScene& scene, const QFontMetricsF
         f.room = QRectF(QPointF(x0, target.top() + top + (height - room.height()) / 2), room);
         f.legend = QRectF(f.room.right() + gap, target.top() + top, legendWidth, height);
     }
-    const double right = f.legendBelow ? target.right() : f.legend.left() - 0.5 * u;
+    const double floorRight = f.legendBelow ? target.right() : f.legend.left() - 0.5 * u;
     const double floorBottom = f.legendBelow ? f.legend.top() - bottom : target.bottom() - bottom;
     const QPointF floorTop(target.left() + left, target.top() + top);
-    f.floor = QRectF(floorTop,
-                     QPointF(std::max(right, floorTop.x()), std::max(floorBottom, floorTop.y())));
+    f.floor = QRectF(
+        floorTop, QPointF(std::max(floorRight, floorTop.x()), std::max(floorBottom, floorTop.y())));
     return f;
 }
 
@@ -189,22 +198,14 @@ Frame viewFrame(const QRectF& target, const PlanScene& scene, const QFontMetrics
     return f;
 }
 
-PlanMapping mappingOf(const Frame& f) {
-    return {f.room.bottomLeft(), f.ppm};
+// Where the room's things and their labels show: the floor of a zoomed frame, all the picture
+// of a fitted one.
+QRectF shownPart(const Frame& f, const QRectF& target) {
+    return f.zoomed ? f.floor : target;
 }
 
-// Text on a light plate, readable over any colour of the map.
-void plateText(QPainter& p, const QRectF& box, int flags, const QString& text) {
-    const QFontMetricsF fm(p.font(), p.device());
-    const QRectF bounds = fm.boundingRect(box, flags, text);
-    const double pad = 0.12 * fm.height();
-    p.save();
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(255, 255, 255, 200));
-    p.drawRoundedRect(bounds.adjusted(-pad, 0, pad, 0), pad, pad);
-    p.setPen(QColor(0, 0, 0));
-    p.drawText(bounds, flags, text);
-    p.restore();
+PlanMapping mappingOf(const Frame& f) {
+    return {f.room.bottomLeft(), f.ppm};
 }
 
 QImage levelImage(const PlanScene& scene, const LevelRange& range) {
@@ -268,65 +269,291 @@ std::pair<long long, long long> stepsWithin(double from, double to, double side,
             std::llround(std::floor(high / step + 1e-9))};
 }
 
-void drawGridAndAxes(QPainter& p, const Frame& f, const PlanScene& scene) {
+// Air around a label's glyphs, in lines of text.
+constexpr double kLabelAir = 0.08;
+
+// A text of the picture: where its baseline starts and the part of the picture its glyphs
+// cover, with a little air, so that two labels whose ink does not meet read apart.
+struct Label {
+    QString text;
+    QPointF baseline;
+    QRectF ink;
+};
+
+// A label whose ink stands against a point as align says (left, right or centred across; top,
+// bottom or centred down).
+Label labelAt(const QFontMetricsF& fm, const QString& text, QPointF at, Qt::Alignment align) {
+    const double air = kLabelAir * fm.height();
+    const QRectF glyphs = fm.tightBoundingRect(text);
+    QRectF ink(QPointF(), glyphs.size() + QSizeF(2 * air, 2 * air));
+    if (align.testFlag(Qt::AlignLeft))
+        ink.moveLeft(at.x());
+    else if (align.testFlag(Qt::AlignRight))
+        ink.moveRight(at.x());
+    else
+        ink.moveLeft(at.x() - ink.width() / 2);
+    if (align.testFlag(Qt::AlignTop))
+        ink.moveTop(at.y());
+    else if (align.testFlag(Qt::AlignBottom))
+        ink.moveBottom(at.y());
+    else
+        ink.moveTop(at.y() - ink.height() / 2);
+    return {text, ink.topLeft() + QPointF(air, air) - glyphs.topLeft(), ink};
+}
+
+// The same label moved up or down to share a baseline.
+Label onBaseline(Label label, double y) {
+    const double dy = y - label.baseline.y();
+    label.baseline.ry() += dy;
+    label.ink.translate(0, dy);
+    return label;
+}
+
+// What the picture holds already, so that each further label goes where it covers nothing.
+// Texts and loudspeaker numbers are labels; marks (plain dots, the worst point's cross, the
+// legend, dimension lines) are only kept clear of.
+class LabelBoard {
+public:
+    enum Kind : unsigned { Text = 1, Number = 2, Mark = 4, Anything = 7 };
+
+    explicit LabelBoard(const QRectF& bounds) : bounds_(bounds) {}
+
+    bool isFree(const QRectF& r, unsigned kinds = Anything) const {
+        return bounds_.contains(r) &&
+               std::none_of(taken_.begin(), taken_.end(), [&](const auto& t) {
+                   return (t.second & kinds) != 0 && t.first.intersects(r);
+               });
+    }
+    void take(const QRectF& r, Kind kind) { taken_.emplace_back(r, kind); }
+    bool takeText(const Label& label) {
+        if (!isFree(label.ink))
+            return false;
+        take(label.ink, Text);
+        return true;
+    }
+    // The first candidate that covers nothing, taken; nothing when each covers something.
+    std::optional<Label> takeFirst(const std::vector<Label>& candidates) {
+        for (const Label& label : candidates)
+            if (takeText(label))
+                return label;
+        return std::nullopt;
+    }
+    const QRectF& bounds() const { return bounds_; }
+    std::vector<QRectF> labels() const {
+        std::vector<QRectF> out;
+        for (const auto& [rect, kind] : taken_)
+            if (kind != Mark)
+                out.push_back(rect);
+        return out;
+    }
+
+private:
+    QRectF bounds_;
+    std::vector<std::pair<QRectF, Kind>> taken_;
+};
+
+void drawLabels(QPainter& p, const std::vector<Label>& labels, const QColor& colour) {
+    p.save();
+    p.setPen(colour);
+    for (const Label& label : labels)
+        p.drawText(label.baseline, label.text);
+    p.restore();
+}
+
+// Text on a light plate, readable over any colour of the map.
+void drawPlated(QPainter& p, const Label& label, double unit) {
+    const double round = 0.12 * unit;
+    p.save();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 255, 255, 200));
+    p.drawRoundedRect(label.ink, round, round);
+    p.setPen(QColor(0, 0, 0));
+    p.drawText(label.baseline, label.text);
+    p.restore();
+}
+
+// The grid's ticks along both axes and their numbers. A zoomed view shows only some of the ticks,
+// and once the room's lower or left wall leaves the floor its axis keeps to the floor's edge.
+struct Axes {
+    Frame f;
+    QFontMetricsF fm;
+    double step = 1;
+    int decimals = 0;     // tenths where the grid is finer than a metre
+    long long firstX = 0; // the ticks within the side that show
+    long long lastX = 0;
+    long long firstY = 0;
+    long long lastY = 0;
+    double axisX = 0; // where the y axis runs across the picture
+    double axisY = 0; // where the x axis runs down the picture
+    double top = 0;   // the ends of what shows of the room, right and up
+    double right = 0;
+    double below = 0; // from the x axis to its numbers
+
+    QString text(long long i) const {
+        return decimal(static_cast<double>(i) * step, decimals, f.separator);
+    }
+    Label x(long long i) const {
+        const QPointF at(mappingOf(f).toScreen(static_cast<double>(i) * step, 0).x(), axisY);
+        return labelAt(fm, text(i), at + QPointF(0, below), Qt::AlignHCenter | Qt::AlignTop);
+    }
+    Label y(long long i) const {
+        const QPointF at(axisX, mappingOf(f).toScreen(0, static_cast<double>(i) * step).y());
+        return labelAt(fm, text(i), at - QPointF(0.45 * f.unit, 0),
+                       Qt::AlignRight | Qt::AlignVCenter);
+    }
+};
+
+// symbolRadius is a numbered loudspeaker's: wall loudspeakers on the lower wall reach that far
+// below it, and the x axis' numbers keep clear of them.
+Axes axesOf(const Frame& f, const PlanScene& scene, const QFontMetricsF& fm, double symbolRadius) {
+    const double step = gridStep(f.ppm, f.unit, f.zoomed);
+    const double length = safeSide(scene.inputs.length);
+    const double width = safeSide(scene.inputs.width);
+    Axes axes{f, fm, step, step < 1 ? 1 : 0};
+    // A fitted room shows whole; a zoomed one only where it lies on the floor.
+    const PlanMapping m = mappingOf(f);
+    const QRectF seen = f.zoomed ? f.floor : f.room;
+    const QPointF low = m.toRoom(seen.bottomLeft());
+    const QPointF high = m.toRoom(seen.topRight());
+    std::tie(axes.firstX, axes.lastX) = stepsWithin(low.x(), high.x(), length, step);
+    std::tie(axes.firstY, axes.lastY) = stepsWithin(low.y(), high.y(), width, step);
+    axes.axisY = f.zoomed ? std::min(f.room.bottom(), f.floor.bottom()) : f.room.bottom();
+    axes.axisX = f.zoomed ? std::max(f.room.left(), f.floor.left()) : f.room.left();
+    axes.top = f.zoomed ? std::max(f.room.top(), f.floor.top()) : f.room.top();
+    axes.right = f.zoomed ? std::min(f.room.right(), f.floor.right()) : f.room.right();
+    const bool wallBelow =
+        scene.inputs.type != SpeakerType::Ceiling && f.room.bottom() <= axes.axisY;
+    axes.below = wallBelow ? std::max(0.35 * f.unit, symbolRadius + 0.1 * f.unit) : 0.35 * f.unit;
+    return axes;
+}
+
+// How many ticks back from the last the x axis' end may go to find room for its unit.
+constexpr long long kAxisEndTries = 4;
+
+// The ends of the axes come first: an axis' last number tells the room's size (or how far it
+// shows), and the unit stands past it, never in its place. Returns the x axis' end tick.
+long long placeAxisEnds(LabelBoard& board, const Axes& axes, std::vector<Label>& out) {
+    const double u = axes.f.unit;
+    // Past the room's end where it shows; past the number where the room runs on out of sight.
+    const double roomEnd =
+        axes.f.room.right() <= axes.right ? axes.f.room.right() : axes.f.room.left();
+    const auto titlePast = [&](const Label& end) {
+        const double past = std::max(roomEnd, end.ink.right()) + 0.3 * u;
+        return onBaseline(labelAt(axes.fm, kXTitle, QPointF(past, 0), Qt::AlignLeft),
+                          end.baseline.y());
+    };
+    // A zoomed room may run on past the floor: the last number that leaves its unit room.
+    long long end = axes.lastX;
+    for (long long i = axes.lastX;
+         axes.f.zoomed && i >= std::max(axes.firstX, axes.lastX - kAxisEndTries); --i)
+        if (board.isFree(axes.x(i).ink) && board.isFree(titlePast(axes.x(i)).ink)) {
+            end = i;
+            break;
+        }
+    const Label lastX = axes.x(end);
+    for (const Label& label : {lastX, axes.y(axes.lastY), axes.x(axes.firstX), axes.y(axes.firstY)})
+        if (board.takeText(label))
+            out.push_back(label);
+    const QPointF top(axes.axisX, axes.top - 0.45 * u);
+    // Kept inside the picture where the margin left of the room is narrow.
+    auto inside = [&board](Label label) {
+        const double short_ = board.bounds().left() - label.ink.left();
+        if (short_ > 0) {
+            label.ink.translate(short_, 0);
+            label.baseline.rx() += short_;
+        }
+        return label;
+    };
+    for (const auto& candidates :
+         {std::vector<Label>{titlePast(lastX),
+                             labelAt(axes.fm, kXTitle,
+                                     QPointF(axes.right, axes.axisY) + QPointF(0.3 * u, -0.1 * u),
+                                     Qt::AlignLeft | Qt::AlignBottom)},
+          std::vector<Label>{inside(labelAt(axes.fm, kYTitle, top + QPointF(0.3 * u, 0),
+                                            Qt::AlignRight | Qt::AlignBottom)),
+                             labelAt(axes.fm, kYTitle, top + QPointF(0.3 * u, 0),
+                                     Qt::AlignLeft | Qt::AlignBottom)}})
+        if (const auto title = board.takeFirst(candidates))
+            out.push_back(*title);
+    return end;
+}
+
+// The numbers between an axis' ends, evenly spaced: every few ticks, as few as give each number
+// room and, where loudspeaker numbers stand in the row, as few more as keep clear of them all.
+template <typename LabelOf>
+void placeEvenly(LabelBoard& board, long long first, long long last, long long every,
+                 LabelOf labelOf, std::vector<Label>& out) {
+    std::vector<Label> row;
+    for (const long long spread : {1, 2, 4}) {
+        row.clear();
+        const long long k = every * spread;
+        // Multiples of k, so that a moved view keeps the same numbers.
+        for (long long i = (first / k + 1) * k; i < last; i += k)
+            row.push_back(labelOf(i));
+        if (std::all_of(row.begin(), row.end(),
+                        [&](const Label& l) { return board.isFree(l.ink); }))
+            break;
+    }
+    for (const Label& label : row)
+        if (board.takeText(label))
+            out.push_back(label);
+}
+
+void placeAxisNumbers(LabelBoard& board, const Axes& axes, long long endX,
+                      std::vector<Label>& out) {
+    const double stepPixels = axes.step * axes.f.ppm;
+    const long long everyX =
+        labelEvery(stepPixels, axes.x(axes.lastX).ink.width() + 0.5 * axes.f.unit);
+    const long long everyY = labelEvery(stepPixels, 1.1 * axes.f.unit);
+    placeEvenly(
+        board, axes.firstX, endX, everyX, [&](long long i) { return axes.x(i); }, out);
+    placeEvenly(
+        board, axes.firstY, axes.lastY, everyY, [&](long long i) { return axes.y(i); }, out);
+}
+
+void drawGridAndAxes(QPainter& p, const Frame& f, const PlanScene& scene, const Axes& axes,
+                     const std::vector<Label>& labels) {
     const PlanMapping m = mappingOf(f);
     const double length = safeSide(scene.inputs.length);
     const double width = safeSide(scene.inputs.width);
-    const double step = gridStep(f.ppm, f.unit, f.zoomed);
-    const int decimals = step < 1 ? 1 : 0;
-    auto label = [&](double metres) { return decimal(metres, decimals, f.separator); };
+    const double step = axes.step;
     const double u = f.unit;
-    const QFontMetricsF fm(p.font(), p.device());
-    // Only the lines the floor shows; the axes keep to the floor's edges once the room's edges
-    // leave it.
-    const QPointF lowCorner = m.toRoom(f.floor.bottomLeft());
-    const QPointF highCorner = m.toRoom(f.floor.topRight());
-    const auto [firstX, lastX] = stepsWithin(lowCorner.x(), highCorner.x(), length, step);
-    const auto [firstY, lastY] = stepsWithin(lowCorner.y(), highCorner.y(), width, step);
-    const double axisY = std::min(f.room.bottom(), f.floor.bottom());
-    const double axisX = std::max(f.room.left(), f.floor.left());
-    const double top = std::max(f.room.top(), f.floor.top());
-    const double right = std::min(f.room.right(), f.floor.right());
+    const auto along = [step](long long i) { return static_cast<double>(i) * step; };
     p.save();
     // Light lines over the map, grey ones on the empty floor.
     p.setPen(
         QPen(scene.levels.empty() ? QColor(200, 200, 200) : QColor(255, 255, 255, 90), u * 0.06));
-    for (long long i = std::max(firstX, 1LL); i <= lastX; ++i)
-        if (i * step < length - 1e-9)
-            p.drawLine(QPointF(m.toScreen(i * step, 0).x(), axisY),
-                       QPointF(m.toScreen(i * step, 0).x(), top));
-    for (long long i = std::max(firstY, 1LL); i <= lastY; ++i)
-        if (i * step < width - 1e-9)
-            p.drawLine(QPointF(axisX, m.toScreen(0, i * step).y()),
-                       QPointF(right, m.toScreen(0, i * step).y()));
+    for (long long i = std::max(axes.firstX, 1LL); i <= axes.lastX; ++i)
+        if (along(i) < length - 1e-9)
+            p.drawLine(QPointF(m.toScreen(along(i), 0).x(), axes.axisY),
+                       QPointF(m.toScreen(along(i), 0).x(), axes.top));
+    for (long long i = std::max(axes.firstY, 1LL); i <= axes.lastY; ++i)
+        if (along(i) < width - 1e-9)
+            p.drawLine(QPointF(axes.axisX, m.toScreen(0, along(i)).y()),
+                       QPointF(axes.right, m.toScreen(0, along(i)).y()));
 
     p.setPen(QPen(kAxisText, u * 0.06));
     const double tick = u * 0.3;
-    const QString xTitle = QStringLiteral("x, м");
-    const double xTitleLeft = right - fm.horizontalAdvance(xTitle);
-    p.drawText(QRectF(xTitleLeft, axisY + tick, fm.horizontalAdvance(xTitle), u),
-               Qt::AlignLeft | Qt::AlignTop, xTitle);
-    const int everyX =
-        labelEvery(step * f.ppm, fm.horizontalAdvance(label(std::floor(length))) + 0.6 * u);
-    for (long long i = firstX; i <= lastX; ++i) {
-        const QPointF at(m.toScreen(i * step, 0).x(), axisY);
+    for (long long i = axes.firstX; i <= axes.lastX; ++i) {
+        const QPointF at(m.toScreen(along(i), 0).x(), axes.axisY);
         p.drawLine(at, at + QPointF(0, tick));
-        const QString text = label(i * step);
-        const double w = fm.horizontalAdvance(text);
-        if (i % everyX == 0 && at.x() + w / 2 < xTitleLeft - 0.3 * u)
-            p.drawText(QRectF(at.x() - w / 2, at.y() + tick, w, u), Qt::AlignCenter, text);
     }
-    const int everyY = labelEvery(step * f.ppm, 1.1 * u);
-    for (long long i = firstY; i <= lastY; ++i) {
-        const QPointF at(axisX, m.toScreen(0, i * step).y());
+    for (long long i = axes.firstY; i <= axes.lastY; ++i) {
+        const QPointF at(axes.axisX, m.toScreen(0, along(i)).y());
         p.drawLine(at, at - QPointF(tick, 0));
-        if (i % everyY == 0)
-            p.drawText(QRectF(at.x() - tick - u * 4, at.y() - u / 2, u * 4 - 0.15 * u, u),
-                       Qt::AlignRight | Qt::AlignVCenter, label(i * step));
     }
-    p.drawText(QRectF(axisX - u * 4, top - 1.3 * u, u * 4 + tick, u),
-               Qt::AlignRight | Qt::AlignBottom, QStringLiteral("y, м"));
     p.restore();
+    // Drawn in reading order, as a PDF's text gives them back: along x, then up y.
+    std::vector<Label> ordered = labels;
+    const double below = axes.axisY;
+    std::stable_sort(ordered.begin(), ordered.end(), [below](const Label& a, const Label& b) {
+        const bool ax = a.ink.top() > below;
+        const bool bx = b.ink.top() > below;
+        if (ax != bx)
+            return ax;
+        return ax ? a.ink.left() < b.ink.left() : a.ink.bottom() > b.ink.bottom();
+    });
+    drawLabels(p, ordered, kAxisText);
 }
 
 // What the painter's clip lets show, widened by reach: marks centred outside it are not seen.
@@ -445,33 +672,96 @@ QPainterPath targetContour(const PlanScene& scene, const PlanMapping& m) {
     return path;
 }
 
-void drawWorstPoint(QPainter& p, const Frame& f, const PlanScene& scene) {
-    const PlanMapping m = mappingOf(f);
-    const QPointF c = m.toScreen(scene.figures.minAt.x, scene.figures.minAt.y);
-    const double r = 0.4 * f.unit;
+// The worst point's cross and its level beside it, on the first side where the level covers no
+// other label, inside the room where it can be.
+struct Worst {
+    QPointF at;
+    std::optional<Label> label;
+    bool leader = false; // the label stands off, joined to the cross by a line
+};
+
+constexpr double kCrossArm = 0.4; // lines of text
+
+// Nothing where the point is out of sight.
+std::optional<Worst> placeWorst(LabelBoard& board, const Frame& f, const PlanScene& scene,
+                                const QFontMetricsF& fm, const QRectF& shows) {
+    const double u = f.unit;
+    const QPointF c = mappingOf(f).toScreen(scene.figures.minAt.x, scene.figures.minAt.y);
+    if (!shows.contains(c))
+        return std::nullopt;
+    const double arm = kCrossArm * u;
+    board.take(QRectF(c - QPointF(arm, arm), QSizeF(2 * arm, 2 * arm)), LabelBoard::Mark);
+    const QString text =
+        decimal(scene.figures.minLevel, 1, scene.decimalSeparator) + QStringLiteral(" дБ");
+    const double side = arm + 0.2 * u;
+    const std::vector<Label> around{
+        labelAt(fm, text, c + QPointF(side, 0), Qt::AlignLeft | Qt::AlignBottom),
+        labelAt(fm, text, c + QPointF(side, 0), Qt::AlignLeft | Qt::AlignTop),
+        labelAt(fm, text, c - QPointF(side, 0), Qt::AlignRight | Qt::AlignBottom),
+        labelAt(fm, text, c - QPointF(side, 0), Qt::AlignRight | Qt::AlignTop),
+        labelAt(fm, text, c + QPointF(side, 0), Qt::AlignLeft | Qt::AlignVCenter),
+        labelAt(fm, text, c - QPointF(side, 0), Qt::AlignRight | Qt::AlignVCenter),
+        labelAt(fm, text, c - QPointF(0, side), Qt::AlignHCenter | Qt::AlignBottom),
+        labelAt(fm, text, c + QPointF(0, side), Qt::AlignHCenter | Qt::AlignTop),
+    };
+    const auto within = [](const std::vector<Label>& labels, const QRectF& part) {
+        std::vector<Label> kept;
+        std::copy_if(labels.begin(), labels.end(), std::back_inserter(kept),
+                     [&](const Label& l) { return part.contains(l.ink); });
+        return kept;
+    };
+    std::optional<Label> label =
+        board.takeFirst(within(around, f.room.adjusted(-1, -1, 1, 1) & shows));
+    if (!label)
+        label = board.takeFirst(within(around, shows));
+    if (label)
+        return Worst{c, label, false};
+    // Crowded round the point: farther off, joined to it by a line.
+    std::vector<Label> farther;
+    for (const double off : {side + 1.2 * u, side + 2.4 * u})
+        for (const Label& l : {
+                 labelAt(fm, text, c + QPointF(off, -off), Qt::AlignLeft | Qt::AlignBottom),
+                 labelAt(fm, text, c - QPointF(off, off), Qt::AlignRight | Qt::AlignBottom),
+                 labelAt(fm, text, c + QPointF(off, off), Qt::AlignLeft | Qt::AlignTop),
+                 labelAt(fm, text, c + QPointF(-off, off), Qt::AlignRight | Qt::AlignTop),
+             })
+            farther.push_back(l);
+    return Worst{c, board.takeFirst(within(farther, shows)), true};
+}
+
+void drawWorstPoint(QPainter& p, const Frame& f, const PlanScene& scene, const Worst& worst) {
+    const QPointF c = worst.at;
     p.save();
+    // Picked in the figures, the point stands out for a moment.
+    const double r = (scene.worstFlash ? 2 : 1) * kCrossArm * f.unit;
+    if (scene.worstFlash) {
+        p.setPen(QPen(kSelection, f.unit * 0.25));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(c, 1.6 * r, 1.6 * r);
+    }
     p.setPen(QPen(QColor(255, 255, 255), f.unit * 0.25, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(c + QPointF(-r, -r), c + QPointF(r, r));
     p.drawLine(c + QPointF(-r, r), c + QPointF(r, -r));
     p.setPen(QPen(shown(kContour, scene.stale), f.unit * 0.12, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(c + QPointF(-r, -r), c + QPointF(r, r));
     p.drawLine(c + QPointF(-r, r), c + QPointF(r, -r));
-    const QString text =
-        decimal(scene.figures.minLevel, 1, scene.decimalSeparator) + QStringLiteral(" дБ");
-    const QFontMetricsF fm(p.font(), p.device());
-    const double w = fm.horizontalAdvance(text);
-    // Beside the mark, on the side that stays inside the room.
-    const double x = c.x() + r + w + 0.3 * f.unit <= f.room.right() ? c.x() + r + 0.2 * f.unit
-                                                                    : c.x() - r - 0.2 * f.unit - w;
-    const double y = c.y() - f.unit - 0.1 * f.unit >= f.room.top() ? c.y() - f.unit : c.y();
-    plateText(p, QRectF(x, y, w, f.unit), Qt::AlignLeft | Qt::AlignVCenter, text);
+    if (worst.label && worst.leader) {
+        const QRectF& ink = worst.label->ink;
+        const QPointF end(std::clamp(c.x(), ink.left(), ink.right()),
+                          std::clamp(c.y(), ink.top(), ink.bottom()));
+        p.setPen(QPen(shown(kContour, scene.stale), f.unit * 0.06));
+        p.drawLine(c, end);
+    }
     p.restore();
+    if (worst.label)
+        drawPlated(p, *worst.label, f.unit);
 }
 
-// Two neighbours of one row (same y) or one column (same x), as indices; nothing when no two
-// loudspeakers share a line.
-std::optional<std::pair<std::size_t, std::size_t>> neighbours(const std::vector<plan::Speaker>& s,
-                                                              bool alongX) {
+// Neighbours of one row (same y) or one column (same x), as indices: those of the first line
+// holding two loudspeakers apart, the middle pair first, which keeps the dimension clear of the
+// corners where the worst point usually lies, then outward from it.
+std::vector<std::pair<std::size_t, std::size_t>> neighbourPairs(const std::vector<plan::Speaker>& s,
+                                                                bool alongX) {
     auto along = [alongX](const plan::Speaker& a) { return alongX ? a.x : a.y; };
     auto across = [alongX](const plan::Speaker& a) { return alongX ? a.y : a.x; };
     auto line = [&](const plan::Speaker& a) { return std::llround(across(a) * 1000); };
@@ -480,8 +770,6 @@ std::optional<std::pair<std::size_t, std::size_t>> neighbours(const std::vector<
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return std::pair(line(s[a]), along(s[a])) < std::pair(line(s[b]), along(s[b]));
     });
-    // The first line holding two loudspeakers apart; of its neighbours, the middle pair, which
-    // keeps the dimension clear of the corners where the worst point usually lies.
     for (std::size_t begin = 0; begin < order.size();) {
         std::size_t end = begin;
         while (end < order.size() && line(s[order[end]]) == line(s[order[begin]]))
@@ -490,27 +778,94 @@ std::optional<std::pair<std::size_t, std::size_t>> neighbours(const std::vector<
         for (std::size_t i = begin + 1; i < end; ++i)
             if (along(s[order[i]]) - along(s[order[i - 1]]) > 1e-3)
                 pairs.emplace_back(order[i - 1], order[i]);
-        if (!pairs.empty())
-            return pairs[(pairs.size() - 1) / 2];
+        if (!pairs.empty()) {
+            std::vector<std::pair<std::size_t, std::size_t>> outward;
+            const auto middle = static_cast<std::ptrdiff_t>((pairs.size() - 1) / 2);
+            for (std::ptrdiff_t k = 0; outward.size() < pairs.size(); ++k) {
+                // middle, middle + 1, middle - 1, middle + 2, ...
+                const std::ptrdiff_t i = middle + (k % 2 == 1 ? (k + 1) / 2 : -(k / 2));
+                if (i >= 0 && i < static_cast<std::ptrdiff_t>(pairs.size()))
+                    outward.push_back(pairs[static_cast<std::size_t>(i)]);
+            }
+            return outward;
+        }
         begin = end;
+    }
+    return {};
+}
+
+// A dimension line between two loudspeakers of a row or a column, set off from them, with its
+// length written beside it.
+struct Dimension {
+    QPointF a, b;
+    QLineF line;
+    QPointF tick;
+    Label label;
+};
+
+// Set off toward the middle of the room where the line and its number cover no label,
+// else to the other side; the number away from the loudspeakers where it can be.
+std::optional<Dimension> placeDimension(LabelBoard& board, const Frame& f, const QFontMetricsF& fm,
+                                        const QRectF& shows, QPointF a, QPointF b,
+                                        double distance) {
+    const double u = f.unit;
+    const bool horizontal = std::abs(a.y() - b.y()) < std::abs(a.x() - b.x());
+    const QPointF centre = f.room.center();
+    const double toward =
+        horizontal ? (a.y() > centre.y() ? -1 : 1) : (a.x() < centre.x() ? 1 : -1);
+    const QPointF across = horizontal ? QPointF(0, 1) : QPointF(1, 0);
+    const QPointF tick = 0.3 * u * across;
+    const QString text = metres(distance, f.separator);
+    for (const double side : {toward, -toward}) {
+        const QLineF line(a + 1.3 * u * side * across, b + 1.3 * u * side * across);
+        const QRectF reach = QRectF(line.p1() - tick, line.p2() + tick).normalized();
+        if (!shows.contains(reach) || !board.isFree(reach, LabelBoard::Text))
+            continue;
+        const QPointF mid = line.center();
+        for (const double labelSide : {side, -side}) {
+            const Label label =
+                horizontal
+                    ? labelAt(fm, text, mid + QPointF(0, 0.15 * u * labelSide),
+                              Qt::AlignHCenter | (labelSide < 0 ? Qt::AlignBottom : Qt::AlignTop))
+                    : labelAt(fm, text, mid + QPointF(0.4 * u * labelSide, 0),
+                              Qt::AlignVCenter | (labelSide > 0 ? Qt::AlignLeft : Qt::AlignRight));
+            if (shows.contains(label.ink) && board.takeText(label)) {
+                board.take(reach, LabelBoard::Mark);
+                return Dimension{a, b, line, tick, label};
+            }
+        }
     }
     return std::nullopt;
 }
 
-// A dimension line between two loudspeakers of a row or a column, set off toward the middle
-// of the room so that it clears the symbols.
-void drawDimension(QPainter& p, const Frame& f, QPointF a, QPointF b, double distance) {
-    const bool horizontal = std::abs(a.y() - b.y()) < std::abs(a.x() - b.x());
-    const QPointF centre = f.room.center();
-    const double offset = 1.3 * f.unit;
-    const QPointF shift = horizontal ? QPointF(0, a.y() > centre.y() ? -offset : offset)
-                                     : QPointF(a.x() < centre.x() ? offset : -offset, 0);
-    const QLineF line(a + shift, b + shift);
-    const QPointF tick = horizontal ? QPointF(0, 0.3 * f.unit) : QPointF(0.3 * f.unit, 0);
+// Pairs tried for a dimension before it is left out.
+constexpr std::size_t kDimensionTries = 8;
+
+std::vector<Dimension> placeSteps(LabelBoard& board, const Frame& f, const PlanScene& scene,
+                                  const QFontMetricsF& fm, const QRectF& shows) {
+    const PlanMapping m = mappingOf(f);
+    std::vector<Dimension> out;
+    for (const bool alongX : {true, false}) {
+        const auto pairs = neighbourPairs(scene.speakers, alongX);
+        for (std::size_t k = 0; k < std::min(pairs.size(), kDimensionTries); ++k) {
+            const plan::Speaker& a = scene.speakers[pairs[k].first];
+            const plan::Speaker& b = scene.speakers[pairs[k].second];
+            if (const auto d =
+                    placeDimension(board, f, fm, shows, m.toScreen(a.x, a.y), m.toScreen(b.x, b.y),
+                                   alongX ? b.x - a.x : b.y - a.y)) {
+                out.push_back(*d);
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+void drawDimension(QPainter& p, const Frame& f, const Dimension& d) {
     auto strokes = [&] {
-        p.drawLine(line);
-        p.drawLine(line.p1() - tick, line.p1() + tick);
-        p.drawLine(line.p2() - tick, line.p2() + tick);
+        p.drawLine(d.line);
+        p.drawLine(d.line.p1() - d.tick, d.line.p1() + d.tick);
+        p.drawLine(d.line.p2() - d.tick, d.line.p2() + d.tick);
     };
     p.save();
     p.setPen(QPen(QColor(255, 255, 255, 200), f.unit * 0.2, Qt::SolidLine, Qt::FlatCap));
@@ -518,35 +873,15 @@ void drawDimension(QPainter& p, const Frame& f, QPointF a, QPointF b, double dis
     p.setPen(QPen(QColor(0, 0, 0), f.unit * 0.07, Qt::SolidLine, Qt::FlatCap));
     strokes();
     p.setPen(QPen(QColor(0, 0, 0, 120), f.unit * 0.05, Qt::DashLine));
-    p.drawLine(a, line.p1());
-    p.drawLine(b, line.p2());
-    const QString text = metres(distance, f.separator);
-    const double w = QFontMetricsF(p.font(), p.device()).horizontalAdvance(text);
-    const QPointF mid = line.center();
-    const QRectF box =
-        horizontal
-            ? QRectF(mid.x() - w / 2, mid.y() + (shift.y() < 0 ? -1.1 : 0.1) * f.unit, w, f.unit)
-            : QRectF(shift.x() > 0 ? mid.x() + 0.4 * f.unit : mid.x() - 0.4 * f.unit - w,
-                     mid.y() - f.unit / 2, w, f.unit);
-    plateText(p, box, Qt::AlignCenter, text);
+    p.drawLine(d.a, d.line.p1());
+    p.drawLine(d.b, d.line.p2());
     p.restore();
+    drawPlated(p, d.label, f.unit);
 }
 
-void drawSteps(QPainter& p, const Frame& f, const PlanScene& scene) {
-    const PlanMapping m = mappingOf(f);
-    for (const bool alongX : {true, false}) {
-        if (const auto pair = neighbours(scene.speakers, alongX)) {
-            const plan::Speaker& a = scene.speakers[pair->first];
-            const plan::Speaker& b = scene.speakers[pair->second];
-            drawDimension(p, f, m.toScreen(a.x, a.y), m.toScreen(b.x, b.y),
-                          alongX ? b.x - a.x : b.y - a.y);
-        }
-    }
-}
-
-// The distance of the two closest points, or limit where no two are closer than that; found
-// through square cells of the limit's size, so thousands of points take no time.
-double closestDistance(const std::vector<QPointF>& points, double limit) {
+// Each point's distance to its nearest neighbour, or limit where none is closer; found through
+// square cells of the limit's size, so thousands of points take no time.
+std::vector<double> nearestDistances(const std::vector<QPointF>& points, double limit) {
     auto cell = [limit](QPointF p) {
         return std::pair(std::llround(std::floor(p.x() / limit)),
                          std::llround(std::floor(p.y() / limit)));
@@ -556,7 +891,7 @@ double closestDistance(const std::vector<QPointF>& points, double limit) {
     for (std::size_t i = 0; i < points.size(); ++i)
         cells.emplace_back(cell(points[i]), i);
     std::sort(cells.begin(), cells.end());
-    double best = limit;
+    std::vector<double> nearest(points.size(), limit);
     for (std::size_t i = 0; i < points.size(); ++i) {
         const auto [cx, cy] = cell(points[i]);
         for (long long dx = -1; dx <= 1; ++dx) {
@@ -565,12 +900,13 @@ double closestDistance(const std::vector<QPointF>& points, double limit) {
                 auto it =
                     std::lower_bound(cells.begin(), cells.end(), std::pair(key, std::size_t{0}));
                 for (; it != cells.end() && it->first == key; ++it)
-                    if (it->second > i)
-                        best = std::min(best, QLineF(points[i], points[it->second]).length());
+                    if (it->second != i)
+                        nearest[i] =
+                            std::min(nearest[i], QLineF(points[i], points[it->second]).length());
             }
         }
     }
-    return best;
+    return nearest;
 }
 
 // A loudspeaker's symbol drawn once for each quarter-pixel offset and then copied: thousands of
@@ -623,50 +959,91 @@ private:
     std::array<QImage, std::size_t{kPhases} * kPhases> stamps_;
 };
 
-void drawSpeakers(QPainter& p, const Frame& f, const PlanScene& scene) {
+// A loudspeaker's symbol: numbered where the number has room, a small plain dot elsewhere.
+struct Symbol {
+    QPointF at;
+    double r = 0;
+    bool numbered = false;
+    bool seen = true; // on the floor; a zoomed view leaves the others out
+};
+
+QFont numberFont(const QFont& font) {
+    QFont small = font;
+    small.setBold(true);
+    small.setPointSizeF(font.pointSizeF() * 0.85);
+    return small;
+}
+
+// Every numbered symbol is as wide as the longest number needs.
+double numberedRadius(const Frame& f, const PlanScene& scene, const QFontMetricsF& fm) {
+    const double widest = fm.horizontalAdvance(QString::number(scene.speakers.size()));
+    return std::max(0.5 * f.unit, widest / 2 + 0.15 * f.unit);
+}
+
+// A loudspeaker whose neighbours or a label leave no room for its number gets a dot sized to
+// its nearest neighbour. Those out of sight take no room.
+std::vector<Symbol> placeSymbols(LabelBoard& board, const Frame& f, const PlanScene& scene,
+                                 const QFontMetricsF& fm, const QRectF& shows) {
     const PlanMapping m = mappingOf(f);
     std::vector<QPointF> at;
     at.reserve(scene.speakers.size());
     for (const plan::Speaker& s : scene.speakers)
         at.push_back(m.toScreen(s.x, s.y));
-    QFont small = p.font();
-    small.setBold(true);
-    small.setPointSizeF(p.font().pointSizeF() * 0.85);
-    const QFontMetricsF fm(small, p.device());
-    // Every symbol as wide as the longest number needs; where loudspeakers stand closer than
-    // that, small plain dots.
-    const double widest = fm.horizontalAdvance(QString::number(scene.speakers.size()));
-    const double numberedRadius = std::max(0.5 * f.unit, widest / 2 + 0.15 * f.unit);
-    const double roomy = 2 * numberedRadius + 0.6 * f.unit;
-    const double spacing = closestDistance(at, roomy);
-    const bool numbered = spacing >= roomy;
-    const double r =
-        numbered ? numberedRadius : std::clamp(0.35 * spacing, 0.12 * f.unit, 0.45 * f.unit);
+    const double numbered = numberedRadius(f, scene, fm);
+    const double roomy = 2 * numbered + 0.3 * f.unit;
+    const std::vector<double> nearest = nearestDistances(at, roomy);
+    auto square = [](QPointF c, double r) {
+        return QRectF(c - QPointF(r, r), QSizeF(2 * r, 2 * r));
+    };
+    const QRectF reach = shows.adjusted(-numbered, -numbered, numbered, numbered);
+    // Dots come in quarter pixels, so that few stamps serve them all.
+    const auto quarters = [](double r) { return std::max(0.25, std::round(r * 4) / 4); };
+    std::vector<Symbol> symbols;
+    symbols.reserve(at.size());
+    for (std::size_t i = 0; i < at.size(); ++i) {
+        Symbol s{at[i], numbered, true};
+        if (nearest[i] < roomy || !board.isFree(square(at[i], numbered), LabelBoard::Text))
+            s = {at[i], quarters(std::clamp(0.35 * nearest[i], 0.12 * f.unit, 0.45 * f.unit)),
+                 false};
+        s.seen = reach.contains(s.at);
+        if (s.seen)
+            board.take(square(s.at, s.r), s.numbered ? LabelBoard::Number : LabelBoard::Mark);
+        symbols.push_back(s);
+    }
+    return symbols;
+}
+
+void drawSpeakers(QPainter& p, const Frame& f, const PlanScene& scene,
+                  const std::vector<Symbol>& symbols) {
     const QPen outline(QColor(0, 0, 0), 0.08 * f.unit);
     const QBrush fill(QColor(255, 255, 255));
-    Stamps stamps(p, r, outline, fill);
-    // A zoomed view leaves most symbols out of sight, and thousands of them cost.
-    const double reach = r + 0.5 * f.unit;
-    const QRectF seen = seenPart(p, reach);
+    // One set of stamps for each size of symbol.
+    std::map<double, Stamps> stamps;
+    double widest = 0;
+    for (const Symbol& s : symbols)
+        widest = std::max(widest, s.r);
+    // Only what the clip lets show is drawn: a part of the picture repainted costs a part.
+    const QRectF seen = seenPart(p, widest + 0.5 * f.unit);
     p.save();
-    p.setFont(small);
-    for (std::size_t i = 0; i < scene.speakers.size(); ++i) {
-        const QPointF c = at[i];
-        if (!seen.contains(c))
+    p.setFont(numberFont(p.font()));
+    for (std::size_t i = 0; i < symbols.size(); ++i) {
+        const Symbol& s = symbols[i];
+        if (!s.seen || !seen.contains(s.at))
             continue;
         if (static_cast<int>(i) == scene.selected) {
             p.setPen(QPen(kSelection, 0.25 * f.unit));
             p.setBrush(Qt::NoBrush);
-            p.drawEllipse(c, r + 0.25 * f.unit, r + 0.25 * f.unit);
+            p.drawEllipse(s.at, s.r + 0.25 * f.unit, s.r + 0.25 * f.unit);
         }
         p.setPen(outline);
         p.setBrush(fill);
-        if (stamps.usable())
-            stamps.draw(p, c);
+        Stamps& stamp = stamps.try_emplace(s.r, p, s.r, outline, fill).first->second;
+        if (stamp.usable())
+            stamp.draw(p, s.at);
         else
-            p.drawEllipse(c, r, r);
-        if (numbered)
-            p.drawText(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), Qt::AlignCenter,
+            p.drawEllipse(s.at, s.r, s.r);
+        if (s.numbered)
+            p.drawText(QRectF(s.at.x() - s.r, s.at.y() - s.r, 2 * s.r, 2 * s.r), Qt::AlignCenter,
                        QString::number(i + 1));
     }
     p.restore();
@@ -791,12 +1168,8 @@ PlanMapping planMapping(const QRectF& target, const PlanScene& scene) {
     return mappingOf(frameFor(target, scene, QFontMetricsF(planFont())));
 }
 
-void paintPlan(QPainter& painter, const QRectF& target, const PlanScene& scene) {
-    paintPlan(painter, target, scene, nullptr);
-}
-
 void paintPlan(QPainter& painter, const QRectF& target, const PlanScene& scene,
-               const PlanMapping* view) {
+               const PlanMapping* view, std::vector<QRectF>* labels) {
     painter.save();
     painter.setClipRect(target);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -809,12 +1182,36 @@ void paintPlan(QPainter& painter, const QRectF& target, const PlanScene& scene,
     const double wallHalf = 0.1 * f.unit;
     const QRectF roomClip =
         f.zoomed ? f.floor.adjusted(-wallHalf, -wallHalf, wallHalf, wallHalf) : QRectF(target);
+    const QRectF shows = shownPart(f, target);
     const bool drawn = scene.speakers.size() <= plan::kMaxDrawnSpeakers;
     const bool mapped = drawn && scene.grid.columns > 0 && scene.grid.rows > 0 &&
                         scene.levels.size() == static_cast<std::size_t>(scene.grid.columns) *
                                                    static_cast<std::size_t>(scene.grid.rows);
     const std::optional<LevelRange> range =
         mapped ? rangeOf(scene.levels) : std::optional<LevelRange>();
+
+    // Labels first, the most telling first: the axes' ends, the loudspeakers' numbers, the
+    // other axis numbers, the worst point's level, the steps.
+    LabelBoard board(target);
+    if (drawn)
+        board.take(f.legend, LabelBoard::Mark);
+    const QFontMetricsF numbers(numberFont(painter.font()), painter.device());
+    const Axes axes = axesOf(f, scene, fm, numberedRadius(f, scene, numbers));
+    std::vector<Label> axisLabels;
+    const long long endX = placeAxisEnds(board, axes, axisLabels);
+    std::vector<Symbol> symbols;
+    if (drawn)
+        symbols = placeSymbols(board, f, scene, numbers, shows);
+    placeAxisNumbers(board, axes, endX, axisLabels);
+    std::optional<Worst> worst;
+    if (range && scene.figures.mapped)
+        worst = placeWorst(board, f, scene, fm, shows);
+    std::vector<Dimension> steps;
+    if (drawn)
+        steps = placeSteps(board, f, scene, fm, shows);
+    if (labels)
+        *labels = board.labels();
+
     painter.save();
     painter.setClipRect(roomClip, Qt::IntersectClip);
     if (range)
@@ -822,7 +1219,7 @@ void paintPlan(QPainter& painter, const QRectF& target, const PlanScene& scene,
     else
         painter.fillRect(f.room, kEmptyFloor);
     painter.restore();
-    drawGridAndAxes(painter, f, scene);
+    drawGridAndAxes(painter, f, scene, axes, axisLabels);
     painter.save();
     painter.setClipRect(roomClip, Qt::IntersectClip);
     if (drawn) {
@@ -835,14 +1232,17 @@ void paintPlan(QPainter& painter, const QRectF& target, const PlanScene& scene,
             painter.drawPath(contour);
             painter.restore();
         }
-        drawSteps(painter, f, scene);
-        drawSpeakers(painter, f, scene);
-        if (range && scene.figures.mapped)
-            drawWorstPoint(painter, f, scene);
     }
     painter.setPen(QPen(kWall, 0.15 * f.unit));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(f.room);
+    if (drawn) {
+        for (const Dimension& d : steps)
+            drawDimension(painter, f, d);
+        drawSpeakers(painter, f, scene, symbols);
+        if (worst)
+            drawWorstPoint(painter, f, scene, *worst);
+    }
     painter.restore();
     if (drawn)
         drawLegend(painter, f, scene, range);

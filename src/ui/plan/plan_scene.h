@@ -17,8 +17,9 @@ struct PlanScene {
     plan::Grid grid;           // the map's grid; levels empty when there is no map
     std::vector<float> levels; // row * grid.columns + column
     plan::Figures figures;
-    int selected = -1;  // highlighted loudspeaker, -1 for none
-    bool stale = false; // drawn greyed
+    int selected = -1;       // highlighted loudspeaker, -1 for none
+    bool stale = false;      // drawn greyed
+    bool worstFlash = false; // the worst point drawn larger, for a moment
     // Every number of the plan, in the picture and in the texts beside it, uses this separator.
     QString decimalSeparator = QLocale().decimalPoint();
 };

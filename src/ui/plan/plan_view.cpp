@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -16,9 +17,6 @@ namespace pa {
 
 namespace {
 
-// Steps of the arrow keys, metres.
-constexpr double kFineStep = 0.1;
-constexpr double kCoarseStep = 1.0;
 // Space around the picture inside the view, logical pixels.
 constexpr double kViewMargin = 8;
 // Zoom: a notch of the wheel or a press of + or -; the deepest zoom over the fitted room, or
@@ -45,6 +43,8 @@ double snapped(double value, double side, Snap snap) {
         at += snap.step;
     return std::clamp(at, 0.0, side);
 }
+// How long a picked worst point stands out, ms.
+constexpr int kFlashTime = 1000;
 
 } // namespace
 
@@ -263,6 +263,22 @@ void PlanView::focusOutEvent(QFocusEvent* event) {
     // A Space let go elsewhere is never seen here.
     spaceHeld_ = false;
     QWidget::focusOutEvent(event);
+}
+
+void PlanView::flashWorstPoint() {
+    if (!hasScene_ || !scene_.figures.mapped)
+        return;
+    if (!flash_) {
+        flash_ = new QTimer(this);
+        flash_->setSingleShot(true);
+        connect(flash_, &QTimer::timeout, this, [this] {
+            scene_.worstFlash = false;
+            update();
+        });
+    }
+    scene_.worstFlash = true;
+    flash_->start(kFlashTime);
+    update();
 }
 
 int PlanView::speakerAt(QPointF point) const {

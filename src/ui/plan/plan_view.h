@@ -10,6 +10,10 @@
 
 namespace pa {
 
+// Steps of the arrow keys, metres: plain and with Shift.
+inline constexpr double kFineStep = 0.1;
+inline constexpr double kCoarseStep = 1.0;
+
 // The places a dragged loudspeaker keeps to: offset + k * step metres along each side of the
 // room; a step of 0 leaves it where the mouse puts it.
 struct Snap {
@@ -46,6 +50,8 @@ public:
 
     // The name the undo buttons give to moving loudspeaker `index` (from 0).
     static QString moveStepName(int index);
+    // Draws the worst point larger for a moment, so that the eye finds it.
+    void flashWorstPoint();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -121,6 +127,7 @@ private:
     bool panning_ = false;
     QPointF panFrom_; // device point of the last pan step
     bool spaceHeld_ = false;
+    QTimer* flash_ = nullptr; // ends the worst point's flash
 };
 
 } // namespace pa

@@ -10,13 +10,14 @@
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStringList>
-#include <QTextEdit>
+#include <QTableWidget>
 
 #include <algorithm>
 #include <array>
@@ -29,7 +30,6 @@ namespace pa {
 namespace {
 
 const QString kWindowTitle = QStringLiteral("План помещения");
-const QString kHelpTitle = QStringLiteral("Справка по плану");
 const QString kBeforeCalculation = QStringLiteral("Нажмите «РАСЧИТАТЬ», чтобы построить план");
 const QString kNoPlan = QStringLiteral("План не построен. ");
 const QString kStaleLine = QStringLiteral("Исходные данные изменились — нажмите «РАСЧИТАТЬ»");
@@ -101,6 +101,41 @@ constexpr std::array kSnaps{
     SnapChoice{"", {0.5, 0}, 1}, SnapChoice{"плитка ", {0.6, 0.3}, 1},
 };
 
+const QString kWorstRowTip = QStringLiteral("Выберите строку, чтобы найти худшую точку на плане");
+
+// A check's value in the colour of its verdict: met green, not met red, one that could not be
+// made in a neutral brown; dark enough to read on the light rows.
+QBrush verdictBrush(plan::Verdict verdict) {
+    switch (verdict) {
+    case plan::Verdict::Met:
+        return QColor(0, 115, 0);
+    case plan::Verdict::NotMet:
+        return QColor(190, 0, 0);
+    case plan::Verdict::NoSpeakers:
+        return QColor(110, 80, 20);
+    case plan::Verdict::None:
+        break;
+    }
+    return {};
+}
+
+// Sets a cell only where it changed: a drag rewrites the figures many times a second.
+void setCell(QTableWidget& table, int row, int column, const QString& text, const QBrush& brush,
+             const QString& tip) {
+    QTableWidgetItem* item = table.item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        table.setItem(row, column, item);
+    }
+    item->setText(text);
+    item->setForeground(brush);
+    item->setToolTip(tip);
+    QFont font = table.font();
+    font.setBold(brush.style() != Qt::NoBrush);
+    item->setFont(font);
+}
+
 } // namespace
 
 // One change of the layout. The change is shown before the step is pushed, so the stack's first
@@ -158,6 +193,13 @@ PlanWindow::PlanWindow(Dialogs& dialogs, std::function<std::string()> decimalSep
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, &PlanWindow::showHelp);
     connect(help_, &QPushButton::clicked, this, &PlanWindow::showHelp);
+    // Picking the worst point's row shows the point; a click on the picked row shows it again.
+    auto pickRow = [this](int row) {
+        if (row >= 0 && row == worstRow_)
+            view_->flashWorstPoint();
+    };
+    connect(figures_, &QTableWidget::currentCellChanged, this, pickRow);
+    connect(figures_, &QTableWidget::cellClicked, this, pickRow);
     auto saveAs = [this] {
         if (export_->isEnabled())
             exporter_.saveAs(document());
@@ -274,8 +316,8 @@ void PlanWindow::buildControls() {
     reset_->setToolTip(QStringLiteral("Разместить громкоговорители заново выбранным способом"));
     help_ = new QPushButton(QStringLiteral("?"));
     help_->setObjectName(QStringLiteral("BtnHelp"));
-    help_->setToolTip(kHelpTitle + QStringLiteral(" (F1)"));
-    help_->setAccessibleName(kHelpTitle);
+    help_->setToolTip(helpTitle() + QStringLiteral(" (F1)"));
+    help_->setAccessibleName(helpTitle());
     export_ = new QPushButton(QStringLiteral("Экспорт…"));
     export_->setObjectName(QStringLiteral("BtnExport"));
     export_->setToolTip(
@@ -289,11 +331,22 @@ void PlanWindow::buildControls() {
         button->setFont(tableFont(layout::Font::F3));
     }
 
-    figures_ = new QTextEdit;
-    figures_->setObjectName(QStringLiteral("TxtFigures"));
-    figures_->setReadOnly(true);
-    figures_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    figures_->setTabChangesFocus(true);
+    // Caption and value side by side, both wrapped, rows as tall as their text.
+    figures_ = new QTableWidget(0, 2);
+    figures_->setObjectName(QStringLiteral("figureTable"));
+    figures_->horizontalHeader()->hide();
+    figures_->verticalHeader()->hide();
+    figures_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    figures_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    figures_->setShowGrid(false);
+    figures_->setWordWrap(true);
+    figures_->setAlternatingRowColors(true);
+    figures_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    figures_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    figures_->setSelectionMode(QAbstractItemView::SingleSelection);
+    figures_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    figures_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    figures_->setTabKeyNavigation(false);
     figures_->setFont(tableFont(layout::Font::F2));
     figures_->setAccessibleName(QStringLiteral("Показатели плана"));
 
@@ -581,15 +634,32 @@ void PlanWindow::refresh() {
 void PlanWindow::showFigures() {
     if (!inputs_)
         return;
-    QString text;
-    for (const std::string& line :
-         plan::figureLines(*inputs_, view_->scene().figures, decimalSeparator_()))
-        text += QString::fromStdString(line) + QLatin1Char('\n');
-    text.chop(1);
-    // Dragging rewrites the text many times a second; the reader's place in it stays.
+    const std::vector<plan::FigureRow> rows =
+        plan::figureRows(*inputs_, view_->scene().figures, decimalSeparator_());
+    // Rewriting the rows picks none of them; the reader's place in the table stays.
+    const QSignalBlocker quiet(figures_);
     QScrollBar* bar = figures_->verticalScrollBar();
     const int scrolled = bar->value();
-    figures_->setPlainText(text);
+    const int count = static_cast<int>(rows.size());
+    if (figures_->rowCount() != count)
+        figures_->setRowCount(count);
+    worstRow_ = -1;
+    for (int r = 0; r < count; ++r) {
+        const plan::FigureRow& row = rows[static_cast<std::size_t>(r)];
+        QString value = qs(row.value);
+        if (row.verdict != plan::Verdict::None)
+            value += (value.isEmpty() ? QString() : QStringLiteral(" — ")) +
+                     qs(plan::verdictWord(row.verdict));
+        if (row.worstPoint)
+            worstRow_ = r;
+        const QString tip = row.worstPoint ? kWorstRowTip : QString();
+        setCell(*figures_, r, 0, qs(row.caption), QBrush(), tip);
+        setCell(*figures_, r, 1, value, verdictBrush(row.verdict), tip);
+        // A line without a value spans both columns.
+        const int span = value.isEmpty() ? 2 : 1;
+        if (figures_->columnSpan(r, 0) != span)
+            figures_->setSpan(r, 0, 1, span);
+    }
     bar->setValue(scrolled);
 }
 
@@ -694,7 +764,9 @@ void PlanWindow::nameSnaps() {
 }
 
 void PlanWindow::showHelp() {
-    dialogs_.information(kHelpTitle, helpText(separator()));
+    if (!helpWindow_)
+        helpWindow_ = new PlanHelp(this);
+    helpWindow_->showText(helpText(separator()));
 }
 
 QString PlanWindow::separator() const {

@@ -4,6 +4,7 @@
 #include "report/report_format.h"
 #include "ui/dialogs.h"
 #include "ui/plan/plan_export.h"
+#include "ui/plan/plan_help.h"
 #include "ui/plan/plan_view.h"
 
 #include <QUndoStack>
@@ -20,7 +21,7 @@ class QFormLayout;
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class QTextEdit;
+class QTableWidget;
 
 namespace pa {
 
@@ -71,12 +72,12 @@ private:
     void showRoom();
     // Lays out with the chosen method as one undo step from `before`; the result counts as
     // untouched by hand.
-    void layOutAnew(const QString& stepName, Arrangement arrangementBefore, Layout before);
+    void layOutAnew(const QString& stepName, Arrangement methodBefore, Layout before);
     Layout current() const;
     // The picked loudspeaker of a live plan.
     std::optional<plan::Speaker> selectedSpeaker() const;
     // Shows a layout fitted into the room; with a method, that method is chosen again.
-    void apply(const Layout& layout, std::optional<Arrangement> arrangement);
+    void apply(const Layout& layout, std::optional<Arrangement> method);
     QString arrangementName(Arrangement arrangement) const;
     std::vector<plan::Speaker> laidOut() const;
     void userStep(const std::vector<plan::Speaker>& before, int selectedBefore, const QString& name,
@@ -111,7 +112,9 @@ private:
     QPushButton* reset_ = nullptr;
     QPushButton* help_ = nullptr;
     QPushButton* export_ = nullptr;
-    QTextEdit* figures_ = nullptr;
+    QTableWidget* figures_ = nullptr;
+    int worstRow_ = -1; // the figures' row of the worst point, -1 for none
+    PlanHelp* helpWindow_ = nullptr;
     QPushButton* undoButton_ = nullptr;
     QPushButton* redoButton_ = nullptr;
     QGroupBox* selectedBox_ = nullptr;

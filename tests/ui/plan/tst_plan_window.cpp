@@ -1,5 +1,6 @@
 #include "core/coverage.h"
 #include "core/parameters.h"
+#include "plan/rules.h"
 #include "support/start_plan.h"
 #include "ui/plan/plan_window.h"
 #include "ui/ui_test_support.h"
@@ -9,7 +10,8 @@
 #include <QDoubleSpinBox>
 #include <QPainter>
 #include <QPushButton>
-#include <QTextEdit>
+#include <QTableWidget>
+#include <QTextBrowser>
 #include <QWheelEvent>
 
 #include <memory>
@@ -26,7 +28,22 @@ struct PlanUnderTest {
             qWarning("plan window not active");
     }
     PlanView* view() const { return window->findChild<PlanView*>(); }
-    QString figures() const { return window->findChild<QTextEdit*>("TxtFigures")->toPlainText(); }
+    QTableWidget* table() const { return window->findChild<QTableWidget*>("figureTable"); }
+    // The table's rows as lines, "caption: value".
+    QString figures() const {
+        QStringList lines;
+        for (int r = 0; r < table()->rowCount(); ++r) {
+            const QString value = table()->item(r, 1)->text();
+            lines << table()->item(r, 0)->text() + (value.isEmpty() ? "" : ": " + value);
+        }
+        return lines.join('\n');
+    }
+    int rowOf(const QString& caption) const {
+        for (int r = 0; r < table()->rowCount(); ++r)
+            if (table()->item(r, 0)->text().startsWith(caption))
+                return r;
+        return -1;
+    }
     QString state() const { return window->findChild<QLabel*>("LblPlanState")->text(); }
     std::size_t count() const { return view()->scene().speakers.size(); }
     QPoint at(const plan::Speaker& s) const {
@@ -121,6 +138,7 @@ private slots:
         t.window->showCalculation(startPlan("."));
         QCOMPARE(t.count(), std::size_t{5});
         QVERIFY(t.figures().contains(QStringLiteral("Громкоговорителей: 5")));
+        QCOMPARE(t.table()->item(t.rowOf("Громкоговорителей"), 0)->text(), "Громкоговорителей");
         QVERIFY(t.figures().contains(QStringLiteral(",")));
         QVERIFY(!t.view()->scene().levels.empty());
         QCOMPARE(t.window->findChild<QComboBox*>("CmbMethod")->currentText(),
@@ -424,6 +442,7 @@ private slots:
         QTest::addColumn<bool>("helpShown");
         QTest::addColumn<bool>("stillOpen");
         QTest::newRow("F1 shows the plan's help") << int(Qt::Key_F1) << true << true;
+        QTest::newRow("the ? button shows it") << 0 << true << true;
         QTest::newRow("Escape closes the window") << int(Qt::Key_Escape) << false << false;
     }
     void windowKeys() {
@@ -431,13 +450,107 @@ private slots:
         QFETCH(bool, helpShown);
         QFETCH(bool, stillOpen);
         PlanUnderTest t;
-        QTest::keyClick(t.window.get(), Qt::Key(key));
-        QCOMPARE(t.dialogs.shown.size(), helpShown ? 1 : 0);
+        if (key)
+            QTest::keyClick(t.window.get(), Qt::Key(key));
+        else
+            t.window->findChild<QPushButton*>("BtnHelp")->click();
+        auto* help = t.window->findChild<QDialog*>("planHelp");
+        QCOMPARE(help && help->isVisible(), helpShown);
+        QVERIFY(t.dialogs.shown.isEmpty());
         if (helpShown) {
-            QCOMPARE(t.dialogs.shown[0].title, QStringLiteral("Справка по плану"));
-            QVERIFY(t.dialogs.shown[0].text.contains(QStringLiteral("реверберации")));
+            QCOMPARE(help->windowTitle(), QStringLiteral("Справка по плану"));
+            // A screen 768 pixels high holds it whole, title bar and task bar included.
+            QVERIFY(help->frameGeometry().height() <= 700);
+            // Its numbers are the ones the plan checks, with the window's separator.
+            const QString text = help->findChild<QTextBrowser*>()->toPlainText();
+            for (const QString& number :
+                 {QString::number(plan::kFigureSpacing).replace('.', ','),
+                  QString::number(plan::kStandardListen).replace('.', ','),
+                  QString::number(plan::kMaxTotalLevel), QString::number(plan::kAboveNoise)})
+                QVERIFY2(text.contains(number + " "), qPrintable(number));
+            for (QPushButton* button : help->findChildren<QPushButton*>())
+                if (button->text() == QStringLiteral("Закрыть"))
+                    button->click();
+            QVERIFY(!help->isVisible());
         }
         QCOMPARE(t.window->isVisible(), stillOpen);
+    }
+
+    // A check reads its verdict in a word and a colour; the worst point's row finds the point.
+    void figureTable_data() {
+        QTest::addColumn<double>("noise");
+        QTest::addColumn<QString>("verdict");
+        QTest::addColumn<bool>("green");
+        QTest::newRow("noise check met") << 40.0 << "— выполнено" << true;
+        QTest::newRow("noise check failed") << 85.0 << "— не выполнено" << false;
+    }
+    void figureTable() {
+        QFETCH(double, noise);
+        QFETCH(QString, verdict);
+        QFETCH(bool, green);
+        PlanUnderTest t;
+        plan::PlanInputs in = startPlan(".");
+        in.roomNoise = noise;
+        t.window->showCalculation(in);
+        const int check = t.rowOf(QStringLiteral("Уровень не менее чем на"));
+        QVERIFY(check >= 0);
+        const QTableWidgetItem* value = t.table()->item(check, 1);
+        QVERIFY(value->text().endsWith(verdict));
+        const QColor colour = value->foreground().color();
+        QCOMPARE(colour.green() > colour.red(), green);
+        QVERIFY(colour.green() != colour.red());
+
+        const int worst = t.rowOf(QStringLiteral("Минимальный уровень"));
+        QVERIFY(worst >= 0 && worst != check);
+        t.table()->setCurrentCell(check, 0);
+        QVERIFY(!t.view()->scene().worstFlash);
+        t.table()->setCurrentCell(worst, 0);
+        QVERIFY(t.view()->scene().worstFlash);
+        QTRY_VERIFY_WITH_TIMEOUT(!t.view()->scene().worstFlash, 3000);
+    }
+
+    // No label of the picture covers another, in a narrow corridor as in a square room, and
+    // each axis ends in a number.
+    void labelsKeepApart_data() {
+        QTest::addColumn<double>("length");
+        QTest::addColumn<double>("width");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("atLeast"); // labels there is room for: numbers and axis ends
+        QTest::newRow("start example") << 0.0 << 0.0 << 5 << int(SpeakerType::Ceiling) << 9;
+        QTest::newRow("corridor 100 x 2, a row of ceiling loudspeakers")
+            << 100.0 << 2.0 << 40 << int(SpeakerType::Ceiling) << 4;
+        QTest::newRow("corridor 60 x 1.5, numbered ceiling loudspeakers")
+            << 60.0 << 1.5 << 30 << int(SpeakerType::Ceiling) << 34;
+        QTest::newRow("corridor 100 x 2, wall loudspeakers on both walls")
+            << 100.0 << 2.0 << 30 << int(SpeakerType::Wall) << 4;
+    }
+    void labelsKeepApart() {
+        QFETCH(double, length);
+        QFETCH(double, width);
+        QFETCH(int, count);
+        QFETCH(int, type);
+        QFETCH(int, atLeast);
+        plan::PlanInputs in = startPlan(".");
+        if (length > 0)
+            std::tie(in.length, in.width, in.count, in.type) =
+                std::tuple(length, width, count, SpeakerType(type));
+        const PlanScene scene = makeScene(in, plan::layOut(in, plan::Method::ByCount));
+        QImage image(900, 400, QImage::Format_RGB32);
+        QPainter painter(&image);
+        std::vector<QRectF> labels;
+        paintPlan(painter, image.rect(), scene, nullptr, &labels);
+        painter.end();
+        QVERIFY(int(labels.size()) >= atLeast);
+        for (std::size_t i = 0; i < labels.size(); ++i)
+            for (std::size_t j = i + 1; j < labels.size(); ++j)
+                QVERIFY2(!labels[i].intersects(labels[j]),
+                         qPrintable(QString("%1 and %2").arg(i).arg(j)));
+        // The room's far end carries its number below the axis.
+        const QPointF end = planMapping(image.rect(), scene).toScreen(in.length, 0);
+        QVERIFY(std::any_of(labels.begin(), labels.end(), [&](const QRectF& r) {
+            return std::abs(r.center().x() - end.x()) < 1 && r.top() > end.y();
+        }));
     }
 
     void deletingEveryLoudspeakerLeavesAnEmptyRoom() {
@@ -557,7 +670,7 @@ private slots:
         QTest::newRow("ceiling: far corner against beside a loudspeaker")
             << int(SpeakerType::Ceiling) << 0 << QPointF(0.3, 5.6) << QPointF(0.3, 1.0) << false;
         QTest::newRow("one wall: below the loudspeakers against across the room")
-            << int(SpeakerType::Wall) << 1 << QPointF(2.4, 0.3) << QPointF(2.4, 5.6) << false;
+            << int(SpeakerType::Wall) << 1 << QPointF(2.4, 0.15) << QPointF(2.4, 5.6) << false;
         QTest::newRow("stale picture in greys")
             << int(SpeakerType::Ceiling) << 0 << QPointF(0.3, 5.6) << QPointF(0.3, 1.0) << true;
     }
