@@ -5,7 +5,6 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QPrintDialog>
 
 #include <array>
 #include <utility>
@@ -105,11 +104,6 @@ Dialogs::Answer MessageBoxDialogs::question(const QString& title, const QString&
 QString MessageBoxDialogs::saveFileName(const QString& title, const QString& folder,
                                         const QString& filters, QString* selectedFilter) {
     return QFileDialog::getSaveFileName(owner(parent_), title, folder, filters, selectedFilter);
-}
-
-bool MessageBoxDialogs::choosePrinter(QPrinter& printer) {
-    QPrintDialog dialog(&printer, owner(parent_));
-    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace pa

@@ -2,7 +2,6 @@
 
 #include <QString>
 
-class QPrinter;
 class QWidget;
 
 namespace pa {
@@ -27,8 +26,6 @@ public:
     // string when cancelled.
     virtual QString saveFileName(const QString& title, const QString& folder,
                                  const QString& filters, QString* selectedFilter) = 0;
-    // Lets the user choose and set up the printer; false when cancelled.
-    virtual bool choosePrinter(QPrinter& printer) = 0;
 };
 
 // The real boxes, built on QMessageBox.
@@ -39,7 +36,6 @@ public:
     Answer question(const QString& title, const QString& text) override;
     QString saveFileName(const QString& title, const QString& folder, const QString& filters,
                          QString* selectedFilter) override;
-    bool choosePrinter(QPrinter& printer) override;
 
 private:
     QWidget* parent_;

@@ -4,7 +4,7 @@
 #include "plan/dxf.h"
 #include "plan/positions_csv.h"
 #include "report/report_file.h"
-#include "ui/dialogs.h"
+#include "ui/plan/plan_dialogs.h"
 #include "ui/plan/plan_painter.h"
 #include "ui/plan/sheet_writer.h"
 
@@ -148,7 +148,7 @@ QString saveExport(const QString& path, ExportType type, const PlanDocument& doc
     return writeReportFile(path, bytes, WriteMode::Replace);
 }
 
-PlanExporter::PlanExporter(Dialogs& dialogs, QString folder)
+PlanExporter::PlanExporter(PlanDialogs& dialogs, QString folder)
     : dialogs_(dialogs), folder_(std::move(folder)),
       filter_(QString::fromLatin1(kTypes.front().filter)) {}
 

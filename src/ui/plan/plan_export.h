@@ -7,7 +7,7 @@
 
 namespace pa {
 
-class Dialogs;
+class PlanDialogs;
 
 enum class ExportType { Pdf, Svg, Png, Dxf, Csv };
 
@@ -33,7 +33,7 @@ QString saveExport(const QString& path, ExportType type, const PlanDocument& doc
 // runs; the first is the given one, or the working folder at the first export when none is given.
 class PlanExporter {
 public:
-    PlanExporter(Dialogs& dialogs, QString folder);
+    PlanExporter(PlanDialogs& dialogs, QString folder);
 
     // Asks for a name and a type and saves; a failure is shown with its reason. The saved path,
     // or nothing when the user cancelled or the save failed.
@@ -44,7 +44,7 @@ public:
     const QString& folder() const { return folder_; }
 
 private:
-    Dialogs& dialogs_;
+    PlanDialogs& dialogs_;
     QString folder_;
     QString filter_;
 };

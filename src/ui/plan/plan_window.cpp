@@ -32,7 +32,7 @@ const QString kEditHint = QStringLiteral(
 
 } // namespace
 
-PlanWindow::PlanWindow(Dialogs& dialogs, std::function<std::string()> decimalSeparator,
+PlanWindow::PlanWindow(PlanDialogs& dialogs, std::function<std::string()> decimalSeparator,
                        QWidget* parent)
     : QWidget(parent, Qt::Window), dialogs_(dialogs),
       decimalSeparator_(std::move(decimalSeparator)), exporter_(dialogs, QString()) {
