@@ -52,8 +52,6 @@ private slots:
             << QStringList{QStringLiteral("/nowhere/a.so"), missing} << missing;
         QTest::newRow("library without the entry") << QStringList{QStringLiteral(OTHER_LIBRARY)}
                                                    << QString::fromLatin1(pa::kPlanModuleEntry);
-        QTest::newRow("not a library")
-            << QStringList{QFINDTESTDATA("tst_plan_loader.cpp")} << "tst_plan_loader.cpp";
     }
     void places() {
         QFETCH(QStringList, places);
