@@ -3,8 +3,10 @@
 # mapped, side by side for pa-coverage, a minimal Qt 6 Widgets window of the same size (what the
 # toolkit costs anyway) and xcalc (what the X server costs anyway), under a private Xvfb.
 #
-#   bench/startup.sh [--runs N] [--warmups N] [--settle MS] [--without-ours]
+#   bench/startup.sh [--runs N] [--warmups N] [--settle MS] [--without-ours] [--compare NAME=PROGRAM]...
 #
+# --compare adds an already built program (another build of pa-coverage, say) to the same rounds,
+# reported under NAME.
 # Exits non-zero only when something could not be built or measured; missing the targets is
 # reported, not failed, so the figures can be collected on any machine.
 set -euo pipefail
@@ -16,6 +18,8 @@ runs=15
 warmups=2
 settle=500
 with_ours=1
+compare_names=()
+compare_commands=()
 
 while [ $# -gt 0 ]; do
     case "$1" in
@@ -23,7 +27,13 @@ while [ $# -gt 0 ]; do
     --warmups) warmups="$2"; shift 2 ;;
     --settle) settle="$2"; shift 2 ;;
     --without-ours) with_ours=0; shift ;;
-    -h | --help) sed -n '2,9p' "$0"; exit 0 ;;
+    --compare)
+        [[ "$2" == ?*=?* ]] || { echo "startup.sh: --compare wants NAME=PROGRAM" >&2; exit 2; }
+        [ -x "${2#*=}" ] || { echo "startup.sh: ${2#*=} is not an executable" >&2; exit 2; }
+        compare_names+=("${2%%=*}")
+        compare_commands+=("$(realpath "${2#*=}")")
+        shift 2 ;;
+    -h | --help) sed -n '2,12p' "$0"; exit 0 ;;
     *) echo "startup.sh: unknown argument $1" >&2; exit 2 ;;
     esac
 done
@@ -85,8 +95,8 @@ if [ "$with_ours" -eq 1 ]; then
     names+=(ours)
     commands+=("$ours")
 fi
-names+=(minimal-qt xcalc)
-commands+=("$tools/minimal_qt" xcalc)
+names+=("${compare_names[@]}" minimal-qt xcalc)
+commands+=("${compare_commands[@]}" "$tools/minimal_qt" xcalc)
 count=${#names[@]}
 
 # One file of samples per program: "map_ms rss_kb WxH" per line.

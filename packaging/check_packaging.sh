@@ -41,6 +41,9 @@ check_tree() {
     local label=$1 usr=$2
     local share=$usr/share
     [ -x "$usr/bin/pa-coverage" ] || fail "$label: bin/pa-coverage missing or not executable"
+    # The room plan's module, which the program opens from its own folder of lib/.
+    [ -n "$(find "$usr" -path '*/lib*/pa-coverage/pa-coverage-plan.so' -type f)" ] ||
+        fail "$label: the plan module lib/pa-coverage/pa-coverage-plan.so is missing"
 
     local desktop=$share/applications/$id.desktop
     if [ -f "$desktop" ]; then
@@ -97,6 +100,10 @@ if cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/cpack" >"$scrat
         echo "Depends: $depends"
         [[ ",$depends," =~ [,\ ]libqt6widgets6[\ ,] ]] ||
             fail ".deb Depends does not list libqt6widgets6"
+        # Only the plan module needs these; the package must still bring them.
+        for lib in libqt6printsupport6 libqt6svg6; do
+            [[ ",$depends," =~ [,\ ]$lib[\ ,] ]] || fail ".deb Depends does not list $lib"
+        done
         [[ ",$depends," =~ [,\ ]qt6-translations-l10n[\ ,] ]] ||
             fail ".deb Depends does not list qt6-translations-l10n"
         [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail ".deb has no Maintainer"

@@ -1,3 +1,4 @@
+#include "app/plan_loader.h"
 #include "ui/application_setup.h"
 #include "ui/dialogs.h"
 #include "ui/main/form1.h"
@@ -11,8 +12,17 @@ int main(int argc, char* argv[]) {
     // Lets a Wayland desktop match the open window with its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(PA_APP_ID));
 
+    // The room plan comes from its module, beside the program in the build tree and in lib/
+    // once installed.
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    const QString moduleName = QStringLiteral(PA_PLAN_MODULE_NAME);
+    pa::PlanFactory plan = pa::planModuleFactory(
+        {programFolder.filePath(moduleName),
+         QDir::cleanPath(programFolder.filePath(QStringLiteral(PA_PLAN_MODULE_INSTALLED_DIR) +
+                                                QLatin1Char('/') + moduleName))});
+
     pa::MessageBoxDialogs dialogs(nullptr);
-    pa::Form1 window(dialogs, QDir::currentPath());
+    pa::Form1 window(dialogs, std::move(plan), QDir::currentPath());
     // Message boxes without a parent take the program's icon; the window has drawn it already.
     QApplication::setWindowIcon(window.windowIcon());
     window.show();

@@ -6,7 +6,6 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QPrintDialog>
 #include <QProgressDialog>
 #include <QRegularExpression>
 
@@ -168,11 +167,6 @@ QString MessageBoxDialogs::saveFileName(const QString& title, const QString& fol
     if (selectedFilter != nullptr)
         *selectedFilter = dialog.selectedNameFilter();
     return dialog.selectedFiles().constFirst();
-}
-
-bool MessageBoxDialogs::choosePrinter(QPrinter& printer) {
-    QPrintDialog dialog(&printer, owner(parent_));
-    return dialog.exec() == QDialog::Accepted;
 }
 
 std::unique_ptr<Progress> MessageBoxDialogs::progress(const QString& title, const QString& text) {

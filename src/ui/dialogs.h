@@ -4,7 +4,6 @@
 
 #include <memory>
 
-class QPrinter;
 class QWidget;
 
 namespace pa {
@@ -39,8 +38,6 @@ public:
     // filter's; the dialog then asks about replacing the file under that name.
     virtual QString saveFileName(const QString& title, const QString& folder,
                                  const QString& filters, QString* selectedFilter) = 0;
-    // Lets the user choose and set up the printer; false when cancelled.
-    virtual bool choosePrinter(QPrinter& printer) = 0;
     // Progress of a task that has just begun; shown only when the task takes a while, and gone
     // when the object is.
     virtual std::unique_ptr<Progress> progress(const QString& title, const QString& text) = 0;
@@ -54,7 +51,6 @@ public:
     Answer question(const QString& title, const QString& text) override;
     QString saveFileName(const QString& title, const QString& folder, const QString& filters,
                          QString* selectedFilter) override;
-    bool choosePrinter(QPrinter& printer) override;
     std::unique_ptr<Progress> progress(const QString& title, const QString& text) override;
 
 private:

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "ui/dialogs.h"
 #include "ui/main/form1.h"
 #include "ui/main/input_widgets.h"
+#include "ui/plan/plan_dialogs.h"
+#include "ui/plan/plan_window_port.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -26,7 +27,7 @@ inline constexpr std::span<const char* const> kResultLabels{kAllResultLabels.dat
 
 // Message boxes that answer from a script and remember what was shown, and where the keyboard
 // focus was at that moment.
-class ScriptedDialogs final : public pa::Dialogs {
+class ScriptedDialogs final : public pa::PlanDialogs {
 public:
     struct Shown {
         QString title;
@@ -90,10 +91,11 @@ private:
     }
 };
 
-// A shown and active main window with scripted boxes.
+// A shown and active main window with scripted boxes. Its plan window is built from the linked
+// plan library, with the same port the program's plan module gives.
 struct WindowUnderTest {
     explicit WindowUnderTest(const QString& folder = QString())
-        : window(std::make_unique<pa::Form1>(dialogs, folder)) {
+        : window(std::make_unique<pa::Form1>(dialogs, planFactory(), folder)) {
         window->show();
         window->activateWindow();
         if (!QTest::qWaitForWindowActive(window.get()))
@@ -126,6 +128,13 @@ struct WindowUnderTest {
     void fillResults() const {
         for (const char* name : kAllResultLabels)
             label(name)->setText(QStringLiteral("x"));
+    }
+
+    pa::PlanFactory planFactory() {
+        return [this](pa::Dialogs&, std::function<std::string()> separator, QWidget* parent) {
+            return pa::PlanOpening{
+                std::make_unique<pa::PlanWindowPort>(dialogs, std::move(separator), parent), {}};
+        };
     }
 
     ScriptedDialogs dialogs;

@@ -9,7 +9,6 @@
 #include "ui/main/input_widgets.h"
 #include "ui/main/layout_engine.h"
 #include "ui/main/report_command.h"
-#include "ui/plan/plan_window.h"
 
 #include <QButtonGroup>
 #include <QLabel>
@@ -107,8 +106,9 @@ template <class Items> QStringList itemTexts(const Items& items) {
 
 } // namespace
 
-Form1::Form1(Dialogs& dialogs, QString workingFolder, QWidget* parent)
-    : QMainWindow(parent), dialogs_(dialogs), workingFolder_(std::move(workingFolder)) {
+Form1::Form1(Dialogs& dialogs, PlanFactory openPlan, QString workingFolder, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs), workingFolder_(std::move(workingFolder)),
+      openPlan_(std::move(openPlan)) {
     setObjectName(qs(layout::kWindowName));
     setWindowTitle(qs(layout::kWindowCaption));
     setWindowIcon(artwork::windowIcon());
@@ -368,16 +368,22 @@ ReportSources Form1::reportSources() const {
 
 void Form1::showPlan() {
     if (!plan_) {
-        plan_ = new PlanWindow(
+        PlanOpening opened = openPlan_(
             dialogs_, [this] { return decimalSeparator(); }, this);
+        if (!opened.port) {
+            // The main window works on without the plan; the next click tries again.
+            dialogs_.information(kProgramTitle,
+                                 QStringLiteral("Не удалось загрузить план помещения: ") +
+                                     opened.failure);
+            return;
+        }
+        plan_ = std::move(opened.port);
         if (planInputs_)
             plan_->showCalculation(*planInputs_, planEntries_);
         if (planStale_)
             plan_->markStale();
     }
-    plan_->show();
-    plan_->raise();
-    plan_->activateWindow();
+    plan_->showWindow();
 }
 
 void Form1::showHelp() {

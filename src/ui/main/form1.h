@@ -9,20 +9,18 @@
 #include "report/report_format.h"
 #include "ui/dialogs.h"
 #include "ui/main/form1_controls.h"
+#include "ui/plan_port.h"
 
 #include <QMainWindow>
 #include <QString>
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 
 class QButtonGroup;
 class QTimer;
-
-namespace pa {
-class PlanWindow;
-}
 
 namespace pa {
 
@@ -31,7 +29,8 @@ namespace pa {
 class Form1 final : public QMainWindow {
     Q_OBJECT
 public:
-    Form1(Dialogs& dialogs, QString workingFolder, QWidget* parent = nullptr);
+    // openPlan builds the room plan window when the user first asks for it.
+    Form1(Dialogs& dialogs, PlanFactory openPlan, QString workingFolder, QWidget* parent = nullptr);
 
     const CalculationRecord& record() const { return record_; }
     // Type letter of each entry of the model list, and noise level of each room of the room list.
@@ -78,7 +77,8 @@ private:
 
     // The plan is built on first use only; it follows the last successful calculation, greyed
     // once its results are emptied.
-    PlanWindow* plan_ = nullptr;
+    PlanFactory openPlan_;
+    std::unique_ptr<PlanPort> plan_;
     std::optional<plan::PlanInputs> planInputs_;
     QList<ReportEntry> planEntries_; // the sheet's input data and results
     bool planStale_ = false;

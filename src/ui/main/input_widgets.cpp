@@ -24,8 +24,20 @@ void QuietLineEdit::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     default:
-        QLineEdit::keyPressEvent(event);
+        break;
     }
+    // A Russian desktop types the decimal comma, from the comma key and from the keypad's decimal
+    // key alike, and the numbers here are written with the point. The point then meets the field's
+    // filter as a typed point would: refused where a point is refused.
+    if (event->text() == QStringLiteral(",") &&
+        dynamic_cast<const CharacterFilter*>(validator()) != nullptr) {
+        QKeyEvent point(event->type(), Qt::Key_Period, event->modifiers(), QStringLiteral("."),
+                        event->isAutoRepeat(), event->count());
+        QLineEdit::keyPressEvent(&point);
+        event->setAccepted(point.isAccepted());
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
 }
 
 PickComboBox::PickComboBox(QWidget* parent) : QComboBox(parent) {

@@ -21,7 +21,8 @@ private:
 };
 
 // A single-line field on which Enter and Escape do nothing at all: they neither confirm an
-// edit nor travel on to a button or to the window.
+// edit nor travel on to a button or to the window. Under a CharacterFilter a typed decimal comma
+// is typed as the point.
 class QuietLineEdit : public QLineEdit {
 public:
     using QLineEdit::QLineEdit;

@@ -4,7 +4,7 @@
 #include "plan/dxf.h"
 #include "plan/positions_csv.h"
 #include "report/report_file.h"
-#include "ui/dialogs.h"
+#include "ui/plan/plan_dialogs.h"
 #include "ui/plan/plan_painter.h"
 #include "ui/plan/sheet_writer.h"
 
@@ -158,7 +158,7 @@ QString saveExport(const QString& path, ExportType type, const PlanDocument& doc
     return writeExport(path, exportBytes(type, document).value_or(QByteArray()));
 }
 
-PlanExporter::PlanExporter(Dialogs& dialogs, QString folder)
+PlanExporter::PlanExporter(PlanDialogs& dialogs, QString folder)
     : dialogs_(dialogs), folder_(std::move(folder)),
       filter_(QString::fromLatin1(kTypes.front().filter)) {}
 
@@ -183,7 +183,7 @@ QString PlanExporter::saveAs(const PlanDocument& document) {
         dialogs_.progress(kExportTitle, QStringLiteral("Сохранение файла «%1»…").arg(name));
     const std::optional<QByteArray> bytes = exportBytes(target.type, document, progress.get());
     // A cancel up to the last step leaves the old file as it was.
-    if (!bytes || !progress->step(1))
+    if (!bytes || (progress != nullptr && !progress->step(1)))
         return {};
     const QString reason = writeExport(target.path, *bytes);
     if (!reason.isEmpty()) {

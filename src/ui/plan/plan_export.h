@@ -9,7 +9,7 @@
 
 namespace pa {
 
-class Dialogs;
+class PlanDialogs;
 class Progress;
 
 enum class ExportType { Pdf, Svg, Png, Dxf, Csv };
@@ -39,7 +39,7 @@ QString saveExport(const QString& path, ExportType type, const PlanDocument& doc
 // runs; the first is the given one, or the working folder at the first export when none is given.
 class PlanExporter {
 public:
-    PlanExporter(Dialogs& dialogs, QString folder);
+    PlanExporter(PlanDialogs& dialogs, QString folder);
 
     // Asks for a name and a type, whether to replace a file under a name it completed, and saves
     // with a progress the user can cancel; a failure is shown with its reason. The saved path,
@@ -51,7 +51,7 @@ public:
     const QString& folder() const { return folder_; }
 
 private:
-    Dialogs& dialogs_;
+    PlanDialogs& dialogs_;
     QString folder_;
     QString filter_;
 };

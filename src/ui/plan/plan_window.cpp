@@ -177,7 +177,7 @@ private:
     bool shown_ = true;
 };
 
-PlanWindow::PlanWindow(Dialogs& dialogs, std::function<std::string()> decimalSeparator,
+PlanWindow::PlanWindow(PlanDialogs& dialogs, std::function<std::string()> decimalSeparator,
                        QWidget* parent)
     : QWidget(parent, Qt::Window), dialogs_(dialogs),
       decimalSeparator_(std::move(decimalSeparator)), exporter_(dialogs, QString()) {

@@ -2,7 +2,7 @@
 
 #include "plan/plan.h"
 #include "report/report_format.h"
-#include "ui/dialogs.h"
+#include "ui/plan/plan_dialogs.h"
 #include "ui/plan/plan_export.h"
 #include "ui/plan/plan_help.h"
 #include "ui/plan/plan_view.h"
@@ -33,7 +33,7 @@ class PlanWindow final : public QWidget {
     Q_OBJECT
 public:
     // decimalSeparator gives the separator the main window writes numbers with.
-    PlanWindow(Dialogs& dialogs, std::function<std::string()> decimalSeparator,
+    PlanWindow(PlanDialogs& dialogs, std::function<std::string()> decimalSeparator,
                QWidget* parent = nullptr);
 
     // A calculation succeeded: lays out anew with the chosen method (kept while the type stays);
@@ -94,7 +94,7 @@ private:
     QString separator() const;
     void nameSnaps();
 
-    Dialogs& dialogs_;
+    PlanDialogs& dialogs_;
     std::function<std::string()> decimalSeparator_;
     std::optional<plan::PlanInputs> inputs_;
     Arrangement method_;

@@ -16,12 +16,6 @@ void unlockAll(const WindowUnderTest& w) {
     w.pick("CmbOn", 14);
 }
 
-// Types characters one key at a time, also those that have no key code of their own.
-void typeText(QWidget* target, const QString& text) {
-    for (QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
 QTimer* areaTimer(const WindowUnderTest& w) {
     return w.get<QTimer>("Timer1");
 }
@@ -65,20 +59,33 @@ private slots:
 
 void TestKeyFilter::typedCharacter_data() {
     QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("shown");
     QTest::addColumn<bool>("inPointFields");
     QTest::addColumn<bool>("inDigitFields");
+    const int none = Qt::NoModifier;
+    const int unknown = Qt::Key_unknown;
     // Accepted where the column says; everything else must be refused everywhere.
-    QTest::newRow("digit accepted in every field") << "7" << true << true;
-    QTest::newRow("point accepted only in decimal fields") << "." << true << false;
-    QTest::newRow("comma refused") << "," << false << false;
-    QTest::newRow("minus refused") << "-" << false << false;
-    QTest::newRow("latin letter refused") << "e" << false << false;
-    QTest::newRow("cyrillic letter refused") << "ж" << false << false;
-    QTest::newRow("space refused") << " " << false << false;
+    QTest::newRow("digit accepted in every field") << "7" << unknown << none << "7" << true << true;
+    QTest::newRow("point accepted only in decimal fields")
+        << "." << unknown << none << "." << true << false;
+    QTest::newRow("minus refused") << "-" << unknown << none << "" << false << false;
+    QTest::newRow("latin letter refused") << "e" << unknown << none << "" << false << false;
+    QTest::newRow("cyrillic letter refused") << "ж" << unknown << none << "" << false << false;
+    QTest::newRow("space refused") << " " << unknown << none << "" << false << false;
+    // A decimal comma types the point, and only where a point may be typed.
+    QTest::newRow("russian comma, shifted, types a point")
+        << "," << int(Qt::Key_Comma) << int(Qt::ShiftModifier) << "." << true << false;
+    QTest::newRow("russian keypad decimal key types a point")
+        << "," << int(Qt::Key_Comma) << int(Qt::KeypadModifier) << "." << true << false;
 }
 
 void TestKeyFilter::typedCharacter() {
     QFETCH(QString, typed);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, shown);
     QFETCH(bool, inPointFields);
     QFETCH(bool, inDigitFields);
     WindowUnderTest w;
@@ -91,8 +98,9 @@ void TestKeyFilter::typedCharacter() {
         edit->end(false);
         const QString before = edit->text();
         w.fillResults();
-        typeText(edit, typed);
-        QCOMPARE(edit->text(), accepted ? before + typed : before);
+        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key(key), typed,
+                            Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(edit->text(), accepted ? before + shown : before);
         QVERIFY2(edit->hasFocus(), name);
         const bool coverageField = QByteArray(name) != "TxtDln";
         if (!accepted)
@@ -102,6 +110,9 @@ void TestKeyFilter::typedCharacter() {
         else
             QVERIFY2(w.caption("LblZat").isEmpty() && !coverageEmpty(w), name);
         QCOMPARE(w.caption("LblSr"), QStringLiteral("x"));
+        // What was typed is one step of the field's undo, as any typed character.
+        QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(edit->text(), before);
     }
 }
 

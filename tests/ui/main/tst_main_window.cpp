@@ -38,6 +38,7 @@ private slots:
     void accessibleNamesComeFromCaptions_data();
     void accessibleNamesComeFromCaptions();
     void menuHasDirectCommands();
+    void planThatWillNotLoad();
     void startTexts_data();
     void startTexts();
     void startLists_data();
@@ -369,6 +370,30 @@ void TestMainWindow::menuHasDirectCommands() {
         QCOMPARE(actions[i]->text(), captions[i]);
         QVERIFY(!actions[i]->menu());
     }
+}
+
+// A plan module that will not load says why; the main window works on, and the next click on
+// the menu item tries again.
+void TestMainWindow::planThatWillNotLoad() {
+    ScriptedDialogs dialogs;
+    int tries = 0;
+    pa::Form1 window(
+        dialogs,
+        [&tries](pa::Dialogs&, std::function<std::string()>, QWidget*) {
+            ++tries;
+            return pa::PlanOpening{nullptr, QStringLiteral("нет файла")};
+        },
+        QString());
+    window.show();
+    QAction* plan = window.findChild<QAction*>(QStringLiteral("Mplan"));
+    plan->trigger();
+    QCOMPARE(dialogs.informations(),
+             QStringList(QStringLiteral(
+                 "Расчет громкоговорителей|Не удалось загрузить план помещения: нет файла")));
+    QVERIFY(window.isVisible());
+    plan->trigger();
+    QCOMPARE(tries, 2);
+    QCOMPARE(dialogs.informations().size(), 2);
 }
 
 void TestMainWindow::startTexts_data() {

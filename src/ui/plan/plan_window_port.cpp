@@ -1,0 +1,40 @@
+#include "ui/plan/plan_window_port.h"
+
+#include "ui/plan/plan_window.h"
+
+#include <utility>
+
+namespace pa {
+
+PlanWindowPort::PlanWindowPort(PlanDialogs& dialogs, std::function<std::string()> decimalSeparator,
+                               QWidget* parent)
+    : window_(new PlanWindow(dialogs, std::move(decimalSeparator), parent)) {}
+
+PlanWindowPort::~PlanWindowPort() {
+    delete window_.data();
+}
+
+std::unique_ptr<PlanWindowPort>
+PlanWindowPort::withPrintDialog(Dialogs& boxes, std::function<std::string()> decimalSeparator,
+                                QWidget* parent) {
+    auto dialogs = std::make_unique<PrintingDialogs>(boxes);
+    auto port = std::make_unique<PlanWindowPort>(*dialogs, std::move(decimalSeparator), parent);
+    port->ownDialogs_ = std::move(dialogs);
+    return port;
+}
+
+void PlanWindowPort::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries) {
+    window_->showCalculation(in, std::move(entries));
+}
+
+void PlanWindowPort::markStale() {
+    window_->markStale();
+}
+
+void PlanWindowPort::showWindow() {
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+} // namespace pa

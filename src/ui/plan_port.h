@@ -1,0 +1,50 @@
+#pragma once
+
+#include "plan/plan.h"
+#include "report/report_format.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QWidget;
+
+namespace pa {
+
+class Dialogs;
+
+// What the main window asks of the room plan window. The plan's code, with Qt Print Support and
+// Qt SVG behind it, is loaded only when the plan is first opened, so the main window knows it
+// through this alone.
+class PlanPort {
+public:
+    virtual ~PlanPort() = default;
+    // A calculation succeeded; the entries are the calculation as the report words it.
+    virtual void showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries) = 0;
+    // The main window emptied its results.
+    virtual void markStale() = 0;
+    // Shows the window, raised and active.
+    virtual void showWindow() = 0;
+};
+
+// A plan window built for the main window, or why none could be built.
+struct PlanOpening {
+    std::unique_ptr<PlanPort> port;
+    QString failure;
+};
+
+// Builds the plan window on first use; decimalSeparator gives the separator the main window
+// writes numbers with, parent is the main window.
+using PlanFactory = std::function<PlanOpening(
+    Dialogs& dialogs, std::function<std::string()> decimalSeparator, QWidget* parent)>;
+
+// The one function the plan module exports, by this name; the caller owns what it returns.
+using PlanModuleEntry = PlanPort* (*)(Dialogs& dialogs,
+                                      std::function<std::string()> decimalSeparator,
+                                      QWidget* parent);
+inline constexpr char kPlanModuleEntry[] = "pa_open_plan_window";
+
+} // namespace pa
