@@ -24,8 +24,9 @@ public:
     virtual ~PlanPort() = default;
     // A calculation succeeded; the entries are the calculation as the report words it.
     virtual void showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries) = 0;
-    // The main window emptied its results.
-    virtual void markStale() = 0;
+    // The main window emptied its results (no reason), or calculated inputs the plan cannot draw
+    // (the reason says which and why).
+    virtual void markStale(const QString& reason) = 0;
     // Shows the window, raised and active.
     virtual void showWindow() = 0;
 };

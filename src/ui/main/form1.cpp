@@ -329,14 +329,16 @@ void Form1::calculate() {
     }
     for (std::size_t i = 0; i < kCoverageResults.size(); ++i)
         (ui_.*kCoverageResults.at(i))->setText(QString::fromStdString(outcome.results[i]));
-    planInputs_ = plan::planInputs(record_, selectedType(), decimalSeparator());
+    plan::PlanCheck check = plan::planInputsOrReason(record_, selectedType(), decimalSeparator());
+    planInputs_ = std::move(check.inputs);
+    planRefusal_ = planInputs_ ? QString() : QString::fromStdString(check.reason);
     planEntries_ =
         reportEntries(record_, reportSources(), QString::fromStdString(decimalSeparator()));
     planStale_ = !planInputs_;
     if (plan_ && planInputs_)
         plan_->showCalculation(*planInputs_, planEntries_);
     else if (plan_)
-        plan_->markStale();
+        plan_->markStale(planRefusal_);
 }
 
 void Form1::showAttenuation() {
@@ -381,7 +383,7 @@ void Form1::showPlan() {
         if (planInputs_)
             plan_->showCalculation(*planInputs_, planEntries_);
         if (planStale_)
-            plan_->markStale();
+            plan_->markStale(planRefusal_);
     }
     plan_->showWindow();
 }
@@ -410,8 +412,9 @@ void Form1::emptyCoverageResults() {
     for (ResultLabel* C::*result : kCoverageResults)
         (ui_.*result)->clear();
     planStale_ = true;
+    planRefusal_.clear();
     if (plan_)
-        plan_->markStale();
+        plan_->markStale({});
 }
 
 void Form1::emptyAllResults() {

@@ -82,6 +82,7 @@ private:
     std::optional<plan::PlanInputs> planInputs_;
     QList<ReportEntry> planEntries_; // the sheet's input data and results
     bool planStale_ = false;
+    QString planRefusal_; // why the last calculation has no plan
 };
 
 } // namespace pa

@@ -27,8 +27,8 @@ void PlanWindowPort::showCalculation(const plan::PlanInputs& in, QList<ReportEnt
     window_->showCalculation(in, std::move(entries));
 }
 
-void PlanWindowPort::markStale() {
-    window_->markStale();
+void PlanWindowPort::markStale(const QString& reason) {
+    window_->markStale(reason);
 }
 
 void PlanWindowPort::showWindow() {

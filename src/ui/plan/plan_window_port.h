@@ -30,7 +30,7 @@ public:
     withPrintDialog(Dialogs& boxes, std::function<std::string()> decimalSeparator, QWidget* parent);
 
     void showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries) override;
-    void markStale() override;
+    void markStale(const QString& reason) override;
     void showWindow() override;
 
 private:

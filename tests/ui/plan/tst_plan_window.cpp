@@ -110,6 +110,17 @@ private slots:
         QVERIFY(!plan->scene()->stale);
         QCOMPARE(plan->scene()->inputs.length, 12.0);
 
+        // A room the main window calculates but the plan cannot draw says why.
+        for (const char* side : {"TxtL", "TxtW"})
+            w.edit(side)->setText(QStringLiteral("10000"));
+        QTest::mouseClick(w.get<QPushButton>("Command1"), Qt::LeftButton);
+        QVERIFY(plan->scene()->stale);
+        QVERIFY(plan->findChild<QLabel*>("LblPlanState")
+                    ->text()
+                    .startsWith(
+                        QStringLiteral("План не построен. Количество громкоговорителей 12 500 000 "
+                                       "вне пределов плана (от 1 до 1 000 000)")));
+
         // A second click raises the same window.
         w.window->findChild<QAction*>(QStringLiteral("Mplan"))->trigger();
         QCOMPARE(w.window->findChildren<PlanWindow*>().size(), 1);
