@@ -80,7 +80,9 @@ double weightedSum(const Bands& levels) {
     return toDecibels(sum);
 }
 
-RoomAcoustics roomAcoustics(const PlanInputs& in, const RoomInput& room, std::string_view sep) {
+RoomAcoustics roomAcoustics(const PlanInputs& in, const RoomInput& room,
+                            std::string_view decimalSeparator) {
+    const std::string_view sep = decimalSeparator;
     RoomAcoustics r;
     const auto fail = [](std::string message) {
         RoomAcoustics failed;
@@ -201,7 +203,7 @@ SoundField soundField(const PlanInputs& in, std::size_t speakers, const RoomAcou
         failed.error = "Нет громкоговорителей или их данных: сначала нужен расчёт.";
         return failed;
     }
-    const double n = static_cast<double>(speakers);
+    const auto n = static_cast<double>(speakers);
     const double fourPi = 4 * std::numbers::pi;
     f.speakers = speakers;
     f.onAxisAt1m = in.totalSpl;

@@ -48,7 +48,8 @@ Bands pinkNoise(double levelA) {
     return flat;
 }
 
-Speech speechOf(const SoundField& field, const Bands& noise, std::string_view sep) {
+Speech speechOf(const SoundField& field, const Bands& noise, std::string_view decimalSeparator) {
+    const std::string_view sep = decimalSeparator;
     Speech s;
     if (!field.ok()) {
         s.error = field.error;

@@ -54,7 +54,7 @@ double stiAt(const Speech& speech, double directEnergy);
 double stiAtLevel(const Speech& speech, double directLevel);
 
 // The index of every point of a level map (as levelMap hands it back), agreeing with stiAtLevel
-// to 0.005. At a point everything but the direct level is the room's, so the index is a function
+// to 0.001. At a point everything but the direct level is the room's, so the index is a function
 // of that level alone: tabulated once over the map's range of levels and read off per point.
 // Empty for an empty map, one with a level that is not finite, or speech with an error.
 std::vector<float> stiMap(const Speech& speech, const std::vector<float>& directLevels);
