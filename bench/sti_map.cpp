@@ -1,0 +1,135 @@
+// Times the speech transmission index map on top of the plan's level map against the index
+// computed point by point in double precision, on the same grid and layout, and prints both
+// times and the largest difference.
+//
+//   pa-bench-sti-map [runs]
+#include "core/geometry.h"
+#include "plan/acoustics.h"
+#include "plan/plan.h"
+#include "plan/sti.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+using namespace pa;
+using namespace pa::plan;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Processor time of the whole process, all threads: on a machine shared with other work the
+// wall clock says more about the neighbours than about the code.
+double cpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+struct Timing {
+    double wallMs = 0; // median
+    double cpuMs = 0;  // median
+};
+
+template <typename F> Timing median(int runs, F&& run) {
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        const double cpuStart = cpuMs();
+        run();
+        cpu.push_back(cpuMs() - cpuStart);
+        wall.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    std::sort(wall.begin(), wall.end());
+    std::sort(cpu.begin(), cpu.end());
+    return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
+}
+
+Bands alphaOf(std::string_view id) {
+    return findMaterial(id)->alpha;
+}
+
+void bench(const char* name, const PlanInputs& in, const RoomInput& roomInput, int runs) {
+    const std::vector<Speaker> speakers = layOut(in, Method::ByCount);
+    const Grid grid{400, 300, in.length, in.width};
+    const RoomAcoustics room = roomAcoustics(in, roomInput, ",");
+    const SoundField field = soundField(in, speakers.size(), room);
+    const Speech speech = speechOf(field, pinkNoise(in.roomNoise), ",");
+    if (!speech.ok()) {
+        std::printf("%s: %s\n", name, speech.error.c_str());
+        return;
+    }
+    std::vector<float> levels;
+    std::vector<float> fast;
+    std::vector<float> plain(static_cast<std::size_t>(grid.columns * grid.rows));
+    const Timing levelTime = median(runs, [&] { levels = levelMap(in, speakers, grid); });
+    const Timing fastTime = median(runs, [&] { fast = stiMap(speech, levels); });
+    const Timing plainTime = median(std::max(1, runs / 10), [&] {
+        for (std::size_t i = 0; i < levels.size(); ++i)
+            plain[i] = static_cast<float>(stiAtLevel(speech, levels[i]));
+    });
+    double worst = 0;
+    for (std::size_t i = 0; i < fast.size(); ++i)
+        worst = std::max(worst, static_cast<double>(std::abs(fast[i] - plain[i])));
+    const auto [low, high] = std::minmax_element(levels.begin(), levels.end());
+    const StiFigures f = stiFigures(grid, fast, levels, field);
+    std::printf("%s: %zu loudspeakers, %d x %d points, direct %.1f ... %.1f dB, T(1 kHz) %.2f s, "
+                "reverberant %.1f dB(A), Q %.2f\n"
+                "  levelMap        %8.2f ms wall %8.2f ms processor\n"
+                "  stiMap          %8.2f ms wall %8.2f ms processor\n"
+                "  plain per point %8.2f ms wall %8.2f ms processor\n"
+                "  largest difference %.1e STI; mean %.3f, min %.3f, >= 0.50 on %.1f %%, "
+                "CIS %.3f - %.3f, %%ALcons %.1f\n",
+                name, speakers.size(), grid.columns, grid.rows, static_cast<double>(*low),
+                static_cast<double>(*high), room.reverberation[3], field.reverberantLevelA, field.q,
+                levelTime.wallMs, levelTime.cpuMs, fastTime.wallMs, fastTime.cpuMs,
+                plainTime.wallMs, plainTime.cpuMs, worst, f.mean, f.min, f.shareGood * 100,
+                f.cisMean, f.cisDeviation, f.alconsAtMin);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 31;
+    std::printf("%u hardware threads, median of %d runs (plain: %d)\n",
+                std::thread::hardware_concurrency(), runs, std::max(1, runs / 10));
+
+    PlanInputs ceiling;
+    ceiling.type = SpeakerType::Ceiling;
+    ceiling.length = 40;
+    ceiling.width = 30;
+    ceiling.mountHeight = 3;
+    ceiling.listenHeight = 1.5;
+    ceiling.dirCoef = kApproxPi / 2;
+    ceiling.totalSpl = 94;
+    ceiling.effRange = 6;
+    ceiling.count = 100;
+    ceiling.roomNoise = 50;
+    ceiling.overlap = 10;
+    ceiling.speakerWatts = 3;
+    RoomInput office;
+    office.floor = alphaOf("carpet-concrete");
+    office.ceiling = alphaOf("mineral-tile");
+    office.walls = alphaOf("plaster-masonry");
+    bench("ceiling, office finishes", ceiling, office, runs);
+
+    PlanInputs horn = ceiling;
+    horn.type = SpeakerType::Horn;
+    horn.dirCoef = kApproxFullTurn / 9;
+    horn.mountHeight = 6;
+    RoomInput hall;
+    hall.height = 10;
+    hall.floor = alphaOf("concrete");
+    hall.ceiling = alphaOf("concrete-rough");
+    hall.walls = alphaOf("block-painted");
+    bench("horn, staggered walls, bare hall", horn, hall, runs);
+    return 0;
+}
