@@ -148,6 +148,14 @@ Dialogs::Answer MessageBoxDialogs::question(const QString& title, const QString&
     }
 }
 
+Dialogs::Answer MessageBoxDialogs::yesNoQuestion(const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                    owner(parent_));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return run(box) == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
 QString MessageBoxDialogs::saveFileName(const QString& title, const QString& folder,
                                         const QString& filters, QString* selectedFilter) {
     QFileDialog dialog(owner(parent_), title, folder, filters);

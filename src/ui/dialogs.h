@@ -32,6 +32,8 @@ public:
     // A modal box with Yes, No and Cancel, the question icon and Yes as the default; closing it
     // counts as Cancel.
     virtual Answer question(const QString& title, const QString& text) = 0;
+    // A modal box with Yes and No only, Yes the default; closing it counts as No.
+    virtual Answer yesNoQuestion(const QString& title, const QString& text) = 0;
     // A save dialog opened in folder with filters separated by ";;"; selectedFilter comes in as
     // the filter to preselect and goes out as the one chosen. The chosen path, or an empty
     // string when cancelled. A name typed without an extension may come back with the chosen
@@ -49,6 +51,7 @@ public:
     explicit MessageBoxDialogs(QWidget* parent) : parent_(parent) {}
     void information(const QString& title, const QString& text) override;
     Answer question(const QString& title, const QString& text) override;
+    Answer yesNoQuestion(const QString& title, const QString& text) override;
     QString saveFileName(const QString& title, const QString& folder, const QString& filters,
                          QString* selectedFilter) override;
     std::unique_ptr<Progress> progress(const QString& title, const QString& text) override;

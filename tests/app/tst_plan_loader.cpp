@@ -13,6 +13,7 @@ class NoBoxes final : public pa::Dialogs {
 public:
     void information(const QString&, const QString&) override {}
     Answer question(const QString&, const QString&) override { return Answer::Cancel; }
+    Answer yesNoQuestion(const QString&, const QString&) override { return Answer::No; }
     QString saveFileName(const QString&, const QString&, const QString&, QString*) override {
         return {};
     }

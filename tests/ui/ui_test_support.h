@@ -42,6 +42,11 @@ public:
         shown.append({title, text, true});
         return answers.isEmpty() ? Answer::Cancel : answers.takeFirst();
     }
+    // A scripted Cancel stands for closing the box, which counts as No.
+    Answer yesNoQuestion(const QString& title, const QString& text) override {
+        const Answer answer = question(title, text);
+        return answer == Answer::Yes ? Answer::Yes : Answer::No;
+    }
     // Answers with the next scripted path and filter; cancels when none is left.
     QString saveFileName(const QString&, const QString& folder, const QString&,
                          QString* filter) override {

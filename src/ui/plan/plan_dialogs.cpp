@@ -13,6 +13,10 @@ Dialogs::Answer PrintingDialogs::question(const QString& title, const QString& t
     return boxes_.question(title, text);
 }
 
+Dialogs::Answer PrintingDialogs::yesNoQuestion(const QString& title, const QString& text) {
+    return boxes_.yesNoQuestion(title, text);
+}
+
 QString PrintingDialogs::saveFileName(const QString& title, const QString& folder,
                                       const QString& filters, QString* selectedFilter) {
     return boxes_.saveFileName(title, folder, filters, selectedFilter);

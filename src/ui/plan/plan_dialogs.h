@@ -20,6 +20,7 @@ public:
     explicit PrintingDialogs(Dialogs& boxes) : boxes_(boxes) {}
     void information(const QString& title, const QString& text) override;
     Answer question(const QString& title, const QString& text) override;
+    Answer yesNoQuestion(const QString& title, const QString& text) override;
     QString saveFileName(const QString& title, const QString& folder, const QString& filters,
                          QString* selectedFilter) override;
     std::unique_ptr<Progress> progress(const QString& title, const QString& text) override;

@@ -483,6 +483,8 @@ void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> 
     staleReason_.clear();
     const bool sameType = inputs_ && inputs_->type == in.type;
     const bool sameInputs = inputs_ && *inputs_ == in;
+    // Asked while the old plan still shows, so the user sees what the answer keeps.
+    const bool keep = sameType && (sameInputs || (handEdited() && !askLayOutAnew()));
     Layout before = current();
     inputs_ = in;
     stale_ = false;
@@ -497,7 +499,7 @@ void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> 
         fillMethods(in.type);
         undo_.clear();
         apply({laidOut(), -1}, std::nullopt);
-    } else if (sameInputs || (handEdited() && !askLayOutAnew())) {
+    } else if (keep) {
         apply(before, std::nullopt);
     } else {
         layOutAnew(QStringLiteral("расстановка по новому расчету"), method_, std::move(before));
@@ -530,18 +532,10 @@ void PlanWindow::chooseMethod(int index) {
     const Arrangement chosen = arrangements_[static_cast<std::size_t>(index)];
     if (!inputs_ || stale_ || chosen == method_)
         return;
-    if (handEdited()) {
-        switch (dialogs_.question(kWindowTitle, kLayOutAnewQuestion)) {
-        case Dialogs::Answer::Cancel:
-            methods_->setCurrentIndex(indexOf(arrangements_, method_));
-            return;
-        case Dialogs::Answer::No:
-            // The method is chosen for «Сбросить»; the positions stay as the user left them.
-            method_ = chosen;
-            return;
-        case Dialogs::Answer::Yes:
-            break;
-        }
+    if (handEdited() && !askLayOutAnew()) {
+        // The method is chosen for «Сбросить»; the positions stay as the user left them.
+        method_ = chosen;
+        return;
     }
     const Arrangement before = method_;
     method_ = chosen;
@@ -554,8 +548,8 @@ bool PlanWindow::handEdited() const {
 }
 
 bool PlanWindow::askLayOutAnew() {
-    // The main window has calculated already; closing the box keeps the positions.
-    return dialogs_.question(kWindowTitle, kLayOutAnewQuestion) == Dialogs::Answer::Yes;
+    // Closing the box keeps the positions.
+    return dialogs_.yesNoQuestion(kWindowTitle, kLayOutAnewQuestion) == Dialogs::Answer::Yes;
 }
 
 void PlanWindow::showRoom() {
