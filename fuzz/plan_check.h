@@ -176,8 +176,12 @@ inline void checkPlan(const plan::PlanInputs& in, const Speakers& speakers, bool
              {f.minLevel, f.maxLevel, f.target, f.maxWithNoise, f.onAxisAt3m, f.totalWatts,
               f.amplifierWatts, f.minAt.x, f.minAt.y, f.maxAt.x, f.maxAt.y})
             require(std::isfinite(v), "figure not finite");
-        for (const auto& v : {f.stepX, f.stepY, f.wallX, f.wallY})
-            require(!v || std::isfinite(*v), "step or wall distance not finite");
+        for (const auto& span : {f.stepX, f.stepY})
+            require(!span || (std::isfinite(span->min) && std::isfinite(span->max) &&
+                              span->min <= span->max),
+                    "step not finite or its range reversed");
+        for (const auto& v : {f.wallX, f.wallY})
+            require(!v || std::isfinite(*v), "wall distance not finite");
     }
     for (const std::string& line : plan::figureLines(in, f, separator))
         require(noNul(line) && line.find("nan") == std::string::npos &&
