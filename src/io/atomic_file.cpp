@@ -12,6 +12,7 @@
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace pa::io {
 
@@ -145,7 +146,13 @@ std::string followLinks(const std::string& path, int& errnoValue) {
             return {};
         }
         std::string next(buffer.data(), static_cast<std::size_t>(size));
-        current = next.starts_with('/') ? next : folderOf(current) + "/" + next;
+        if (next.starts_with('/')) {
+            current = std::move(next);
+        } else {
+            current = folderOf(current);
+            current += '/';
+            current += next;
+        }
     }
     errnoValue = ELOOP;
     return {};

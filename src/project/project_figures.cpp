@@ -29,6 +29,37 @@ double loopResistance(const Line& line, double section) {
            section;
 }
 
+// Everything a room's figures depend on, and nothing else.
+std::string cacheKey(const Room& room, const FigureOptions& options) {
+    std::string key;
+    const auto add = [&](std::string_view part) {
+        key += std::to_string(part.size());
+        key += ':';
+        key += part;
+    };
+    const auto addNumber = [&](double value) {
+        add(std::string_view(reinterpret_cast<const char*>(&value), sizeof value));
+    };
+    for (const std::string* text : {&room.power, &room.sensitivity, &room.directivity, &room.noise,
+                                    &room.length, &room.width, &room.height})
+        add(*text);
+    add(options.decimalSeparator);
+    for (const double number :
+         {room.listenHeight, room.overlap, static_cast<double>(room.gradation),
+          static_cast<double>(room.type), static_cast<double>(room.method),
+          static_cast<double>(room.oneWall), options.levels ? 1.0 : 0.0})
+        addNumber(number);
+    if (room.positions) {
+        add("positions");
+        for (const plan::Speaker& s : *room.positions) {
+            addNumber(s.x);
+            addNumber(s.y);
+            addNumber(static_cast<double>(s.wall));
+        }
+    }
+    return key;
+}
+
 // A record field as a number: some keep the text the way it was typed.
 double numberOf(const RecordValue& value) {
     return value.isText() ? parseNumber(value.text(), ".").value_or(0) : value.number();
@@ -52,7 +83,7 @@ CalculationRecord roomRecord(const Room& room, CoverageOutcome& outcome,
     return record;
 }
 
-RoomFigures roomFigures(const Room& room, std::string_view decimalSeparator) {
+RoomFigures roomFigures(const Room& room, std::string_view decimalSeparator, bool levels) {
     RoomFigures out;
     CoverageOutcome outcome;
     out.record = roomRecord(room, outcome, decimalSeparator);
@@ -68,7 +99,8 @@ RoomFigures roomFigures(const Room& room, std::string_view decimalSeparator) {
     out.inputs = check.inputs;
     out.speakers =
         room.positions ? *room.positions : plan::layOut(*out.inputs, room.method, room.oneWall);
-    out.figures = plan::figures(*out.inputs, out.speakers);
+    out.figures = levels ? plan::figures(*out.inputs, out.speakers)
+                         : plan::figuresFromMap(*out.inputs, out.speakers, {});
     return out;
 }
 
@@ -148,10 +180,32 @@ std::vector<BillRow> billOfMaterials(const Project& project,
     return bill;
 }
 
-ProjectFigures projectFigures(const Project& project, unsigned threads,
-                              std::string_view decimalSeparator) {
+std::optional<RoomFigures> FiguresCache::find(const std::string& key) const {
+    const std::lock_guard lock(mutex_);
+    const auto found = rooms_.find(key);
+    if (found == rooms_.end())
+        return std::nullopt;
+    found->second.used = true;
+    return found->second.figures;
+}
+
+void FiguresCache::keep(const std::string& key, const RoomFigures& figures) {
+    const std::lock_guard lock(mutex_);
+    rooms_[key] = {figures, true};
+}
+
+void FiguresCache::forgetUnused() {
+    const std::lock_guard lock(mutex_);
+    std::erase_if(rooms_, [](const auto& entry) { return !entry.second.used; });
+    for (auto& entry : rooms_)
+        entry.second.used = false;
+}
+
+ProjectFigures projectFigures(const Project& project, const FigureOptions& options) {
     ProjectFigures out;
     out.rooms.resize(project.rooms.size());
+    const std::string_view decimalSeparator = options.decimalSeparator;
+    unsigned threads = options.threads;
     if (threads == 0)
         threads = std::max(1U, std::thread::hardware_concurrency());
     threads = std::min<std::size_t>(threads, std::max<std::size_t>(1, project.rooms.size()));
@@ -161,8 +215,20 @@ ProjectFigures projectFigures(const Project& project, unsigned threads,
     std::mutex failureMutex;
     const auto work = [&] {
         try {
-            for (std::size_t i = next++; i < project.rooms.size(); i = next++)
-                out.rooms[i] = roomFigures(project.rooms[i], decimalSeparator);
+            for (std::size_t i = next++; i < project.rooms.size(); i = next++) {
+                const Room& room = project.rooms[i];
+                if (options.cache == nullptr) {
+                    out.rooms[i] = roomFigures(room, decimalSeparator, options.levels);
+                    continue;
+                }
+                const std::string key = cacheKey(room, options);
+                std::optional<RoomFigures> kept = options.cache->find(key);
+                if (!kept) {
+                    kept = roomFigures(room, decimalSeparator, options.levels);
+                    options.cache->keep(key, *kept);
+                }
+                out.rooms[i] = std::move(*kept);
+            }
         } catch (...) {
             const std::lock_guard lock(failureMutex);
             failure = std::current_exception();
@@ -182,6 +248,8 @@ ProjectFigures projectFigures(const Project& project, unsigned threads,
     }
     if (failure)
         std::rethrow_exception(failure);
+    if (options.cache != nullptr)
+        options.cache->forgetUnused();
 
     std::vector<double> lineWatts(project.lines.size(), 0);
     std::vector<std::size_t> lineRooms(project.lines.size(), 0);

@@ -7,9 +7,11 @@
 
 #include <array>
 #include <cstddef>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The figures of a project, all taken from the calculation and the plan as the main window and
@@ -37,7 +39,10 @@ struct RoomFigures {
 };
 
 // The calculation and the plan of one room, as the windows would show them for its inputs.
-RoomFigures roomFigures(const Room& room, std::string_view decimalSeparator = ".");
+// Without levels the level map is left out (figures.mapped is false): counts, powers and
+// spacings only, at a thousandth of the cost.
+RoomFigures roomFigures(const Room& room, std::string_view decimalSeparator = ".",
+                        bool levels = true);
 
 // The record a calculation leaves for the room's inputs, and what it shows.
 CalculationRecord roomRecord(const Room& room, CoverageOutcome& outcome,
@@ -82,9 +87,34 @@ struct ProjectFigures {
     std::vector<std::string> notes; // rooms without figures or without a line
 };
 
-// Every figure of the project; rooms are computed on up to `threads` threads (0: one per core).
-ProjectFigures projectFigures(const Project& project, unsigned threads = 0,
-                              std::string_view decimalSeparator = ".");
+// The figures of rooms as they were last computed, by everything that decides them (not by a
+// room's name, floor or line): after an edit only the rooms whose inputs changed are computed
+// again. Safe to share between the threads of one computation.
+class FiguresCache {
+public:
+    std::optional<RoomFigures> find(const std::string& key) const;
+    void keep(const std::string& key, const RoomFigures& figures);
+    // Forgets every room not asked for since the last call.
+    void forgetUnused();
+
+private:
+    struct Entry {
+        RoomFigures figures;
+        bool used = false;
+    };
+    mutable std::mutex mutex_;
+    mutable std::unordered_map<std::string, Entry> rooms_;
+};
+
+struct FigureOptions {
+    unsigned threads = 0; // rooms computed at once; 0: one per core
+    bool levels = true;   // the level map's figures too (see roomFigures)
+    FiguresCache* cache = nullptr;
+    std::string_view decimalSeparator = ".";
+};
+
+// Every figure of the project.
+ProjectFigures projectFigures(const Project& project, const FigureOptions& options = {});
 
 // The bill of materials of rooms already computed.
 std::vector<BillRow> billOfMaterials(const Project& project, const std::vector<RoomFigures>& rooms);

@@ -448,26 +448,36 @@ ReadOutcome readProject(std::string_view bytes) {
     }
 }
 
-std::string checkProject(const Project& project) {
+namespace {
+
+// The file's text of the project and why there is none: a fault the reader would refuse, or a
+// text that is not UTF-8 (the dump throws on it).
+std::optional<std::string> written(const Project& project, std::string& fault) {
     try {
         const Json json = toJson(project);
         readProjectJson(json);
-        // Throws where a text is not UTF-8.
-        static_cast<void>(json.dump());
-    } catch (const Fault& fault) {
-        return fault.message;
+        std::string text = json.dump();
+        text += '\n';
+        return text;
+    } catch (const Fault& f) {
+        fault = f.message;
     } catch (const Json::type_error&) {
-        return "Текст в проекте не в кодировке UTF-8";
+        fault = "Текст в проекте не в кодировке UTF-8";
     }
-    return {};
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string checkProject(const Project& project) {
+    std::string fault;
+    written(project, fault);
+    return fault;
 }
 
 std::optional<std::string> writeProject(const Project& project) {
-    if (!checkProject(project).empty())
-        return std::nullopt;
-    std::string text = toJson(project).dump();
-    text += '\n';
-    return text;
+    std::string fault;
+    return written(project, fault);
 }
 
 ReadOutcome openProject(const std::string& path) {
@@ -510,9 +520,10 @@ ReadOutcome openProject(const std::string& path) {
 }
 
 std::string saveProject(const std::string& path, const Project& project) {
-    const std::optional<std::string> bytes = writeProject(project);
+    std::string fault;
+    const std::optional<std::string> bytes = written(project, fault);
     if (!bytes)
-        return checkProject(project);
+        return fault;
     io::WriteOptions options;
     // A project file is replaced whole; its owner and group stay where the system allows.
     options.keepIdentity = false;

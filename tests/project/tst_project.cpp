@@ -288,7 +288,7 @@ void TestProject::projectSumsRoomsIntoLinesAndBill() {
     broken.length = "";
     p.rooms = {exampleRoom("Зал 1", "a"), exampleRoom("Зал 2", "a"), other, halved, broken};
 
-    const ProjectFigures f = projectFigures(p, 2);
+    const ProjectFigures f = projectFigures(p, {2});
     QCOMPARE(f.rooms.size(), std::size_t(5));
     QVERIFY(!f.rooms[4].calculated() && !f.rooms[4].reason.empty());
     QCOMPARE(f.lines[0].totalWatts, 45.0); // three rooms of 5 x 3 W
