@@ -11,6 +11,7 @@ packages=(
     desktop-file-utils appstream dpkg-dev file
     xvfb xdotool
     poppler-utils librsvg2-bin python3-ezdxf
+    nlohmann-json3-dev
     "$@"
 )
 

@@ -1,12 +1,14 @@
 #include "report/report_file.h"
 
+#include "io/atomic_file.h"
 #include "report/failure_reason.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
+#include <cstring>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,32 +35,9 @@ bool writeAllKeepingErrno(QFileDevice& file, const QByteArray& data, int& errnoV
 
 // A folder, a fifo, a socket or a device under the report's name takes no report; opening a fifo
 // for writing would even wait for a reader.
-QString notARegularFile(const struct stat& status) {
-    return S_ISDIR(status.st_mode) ? failureReason(EISDIR, QString())
-                                   : QStringLiteral("Под этим именем находится не обычный файл");
-}
-
-// The new file is swapped in by rename only once every byte is on disk; until then the old
-// report stays as it was, and a failure leaves no temporary file behind. Sets opened to false
-// when not even the temporary file could be made.
-QString replaceBySwap(const QString& path, const QByteArray& report, bool& opened) {
-    QSaveFile file(path);
-    // Unbuffered, so a short write shows at write() with the system's reason; a buffered
-    // write that fails at the last flush would still let commit() succeed.
-    errno = 0;
-    opened = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    if (!opened)
-        return reasonOf(file, errno);
-    int errnoValue = 0;
-    if (!writeAllKeepingErrno(file, report, errnoValue)) {
-        QString reason = reasonOf(file, errnoValue);
-        file.cancelWriting();
-        return reason;
-    }
-    errno = 0;
-    if (!file.commit())
-        return reasonOf(file, errno);
-    return {};
+QString notARegularFile(bool folder) {
+    return folder ? failureReason(EISDIR, QString())
+                  : QStringLiteral("Под этим именем находится не обычный файл");
 }
 
 // The same file is overwritten, so it keeps its owner, its hard links and its place in a
@@ -140,20 +119,38 @@ QString writeReportFile(const QString& path, const QByteArray& report, WriteMode
     struct stat status {};
     const bool exists = ::stat(QFile::encodeName(target).constData(), &status) == 0;
     if (exists && !S_ISREG(status.st_mode))
-        return notARegularFile(status);
+        return notARegularFile(S_ISDIR(status.st_mode));
     if (mode == WriteMode::Append)
         return appendToFile(target, report);
-    // A new file in its place would belong to us alone and lose the other names it has.
-    const bool keepIdentity =
-        exists && (status.st_nlink > 1 || status.st_uid != geteuid() || status.st_gid != getegid());
-    if (keepIdentity)
+    // The new file is swapped in only once every byte is on disk; until then the old report
+    // stays as it was, and a failure leaves no temporary file behind.
+    const io::WriteResult result =
+        io::writeFileAtomically(QFile::encodeName(target).toStdString(),
+                                std::string_view(report.constData(), report.size()));
+    switch (result.status) {
+    case io::WriteStatus::Written:
+    case io::WriteStatus::FolderNotSynced: // the new report is in place all the same
+        return {};
+    case io::WriteStatus::ReadOnly:
+        // Only the file itself can say whether it takes new content.
+    case io::WriteStatus::KeepsIdentity:
+        // A new file in its place would belong to us alone and lose the other names it has.
         return rewriteInPlace(target, report);
-    bool opened = true;
-    QString reason = replaceBySwap(target, report, opened);
-    // A folder that takes no new files may still hold a report that takes new content.
-    if (!opened && exists)
-        return rewriteInPlace(target, report);
-    return reason;
+    case io::WriteStatus::FolderClosed:
+    case io::WriteStatus::NoTemporaryFile:
+        // A folder that takes no new files may still hold a report that takes new content.
+        if (result.existed)
+            return rewriteInPlace(target, report);
+        break;
+    case io::WriteStatus::NotRegularFile:
+        // Put there since the look above.
+        return notARegularFile(result.errnoValue == EISDIR);
+    case io::WriteStatus::WriteFailed:
+    case io::WriteStatus::BadPath:
+        break;
+    }
+    return failureReason(result.errnoValue,
+                         QString::fromLocal8Bit(std::strerror(result.errnoValue)));
 }
 
 } // namespace pa
