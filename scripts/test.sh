@@ -24,7 +24,7 @@ run_suite "$root/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 # Static analysis on the same compile commands; any finding fails the run.
 echo "clang-tidy on src/"
-(cd "$root" && ls src/*/*.cpp | xargs -P"$jobs" -n4 clang-tidy -p "$root/build/test" --quiet 2>&1) |
+(cd "$root" && git ls-files 'src/*.cpp' | xargs -P"$jobs" -n4 clang-tidy -p "$root/build/test" --quiet 2>&1) |
     { grep -vE '^[0-9]+ warnings? generated\.$' || true; }
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
     run_suite "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DPA_SANITIZE=ON

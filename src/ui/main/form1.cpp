@@ -329,8 +329,9 @@ void Form1::calculate() {
     }
     for (std::size_t i = 0; i < kCoverageResults.size(); ++i)
         (ui_.*kCoverageResults.at(i))->setText(QString::fromStdString(outcome.results[i]));
-    plan::PlanCheck check = plan::planInputsOrReason(record_, selectedType(), decimalSeparator());
-    planInputs_ = std::move(check.inputs);
+    const plan::PlanCheck check =
+        plan::planInputsOrReason(record_, selectedType(), decimalSeparator());
+    planInputs_ = check.inputs;
     planRefusal_ = planInputs_ ? QString() : QString::fromStdString(check.reason);
     planEntries_ =
         reportEntries(record_, reportSources(), QString::fromStdString(decimalSeparator()));
