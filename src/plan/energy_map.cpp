@@ -29,21 +29,70 @@ bool finite(const Speaker& s) {
 
 // One loudspeaker's energy added to, or with weight -1 taken from, a row of points. The
 // coordinates are subtracted in double so that a place far from the corner loses nothing when
-// it becomes a float. Cloned for wider vector units, chosen when the program loads.
-__attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default"))) void
-applyRow(const double* xs, std::size_t columns, double x, kernel::RowView view, kernel::Gain gain,
-         double weight, double* energy) {
-    for (std::size_t j = 0; j < columns; ++j) {
-        const auto dx = static_cast<float>(xs[j] - x);
-        energy[j] += weight * static_cast<double>(kernel::energyAt(dx, view, gain));
+// it becomes a float.
+struct RowChange {
+    const double* xs;
+    std::size_t columns;
+    double x;
+    kernel::RowView view;
+    kernel::Gain gain;
+    double weight;
+    double* energy;
+};
+
+[[gnu::always_inline]] inline void applyRowBody(const RowChange& r) {
+    for (std::size_t j = 0; j < r.columns; ++j) {
+        const auto dx = static_cast<float>(r.xs[j] - r.x);
+        r.energy[j] += r.weight * static_cast<double>(kernel::energyAt(dx, r.view, r.gain));
     }
 }
 
-__attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default"))) void
-toLevels(const double* energy, std::size_t count, float onAxisAt1m, float* levels) {
+[[gnu::always_inline]] inline void toLevelsBody(const double* energy, std::size_t count,
+                                                float onAxisAt1m, float* levels) {
     for (std::size_t j = 0; j < count; ++j)
         levels[j] =
             onAxisAt1m + kernel::decibels(static_cast<float>(std::max(energy[j], kLeastEnergy)));
+}
+
+[[PA_TARGET_AVX512]] void applyRowAvx512(const RowChange& r) {
+    applyRowBody(r);
+}
+[[PA_TARGET_AVX2]] void applyRowAvx2(const RowChange& r) {
+    applyRowBody(r);
+}
+void applyRowBaseline(const RowChange& r) {
+    applyRowBody(r);
+}
+
+void applyRow(const RowChange& r) {
+    switch (kernel::isa()) {
+    case kernel::Isa::Avx512:
+        return applyRowAvx512(r);
+    case kernel::Isa::Avx2:
+        return applyRowAvx2(r);
+    case kernel::Isa::Baseline:
+        break;
+    }
+    applyRowBaseline(r);
+}
+
+[[PA_TARGET_AVX512]] void toLevelsAvx512(const double* e, std::size_t n, float at1m, float* out) {
+    toLevelsBody(e, n, at1m, out);
+}
+[[PA_TARGET_AVX2]] void toLevelsAvx2(const double* e, std::size_t n, float at1m, float* out) {
+    toLevelsBody(e, n, at1m, out);
+}
+
+void toLevels(const double* energy, std::size_t count, float onAxisAt1m, float* levels) {
+    switch (kernel::isa()) {
+    case kernel::Isa::Avx512:
+        return toLevelsAvx512(energy, count, onAxisAt1m, levels);
+    case kernel::Isa::Avx2:
+        return toLevelsAvx2(energy, count, onAxisAt1m, levels);
+    case kernel::Isa::Baseline:
+        break;
+    }
+    toLevelsBody(energy, count, onAxisAt1m, levels);
 }
 
 // Runs work(rowBegin, rowEnd) over all rows, split among threads where the work is worth it.
@@ -101,7 +150,7 @@ void EnergyMap::build() {
                     continue;
                 const auto view =
                     kernel::rowView(sourceOf(in_, s), static_cast<float>(y - s.y), drop);
-                applyRow(xs_.data(), columns, s.x, view, gain, 1.0, line);
+                applyRow({xs_.data(), columns, s.x, view, gain, 1.0, line});
             }
         }
     });
@@ -117,8 +166,8 @@ void EnergyMap::apply(const Speaker& speaker, double weight) {
     for (int row = 0; row < grid_.rows; ++row) {
         const auto view =
             kernel::rowView(source, static_cast<float>(grid_.y(row) - speaker.y), drop);
-        applyRow(xs_.data(), columns, speaker.x, view, gain, weight,
-                 energy_.data() + static_cast<std::size_t>(row) * columns);
+        applyRow({xs_.data(), columns, speaker.x, view, gain, weight,
+                  energy_.data() + static_cast<std::size_t>(row) * columns});
     }
 }
 

@@ -143,15 +143,11 @@ struct Row {
         levels[j] = onAxisAt1m + decibels(acc[j]);
 }
 
-// The same row for wider vector units, chosen when the map is first drawn, so the same binary
-// runs everywhere. Explicit feature lists, not target_clones: GCC and clang read the latter's
-// instruction-set levels differently, and clang 14 dispatches none of them.
-[[gnu::target("avx512f,avx512vl,avx512bw,avx512dq,avx512cd,avx2,fma,bmi,bmi2")]] void
-mapRowAvx512(const Row& row) {
+[[PA_TARGET_AVX512]] void mapRowAvx512(const Row& row) {
     mapRow(row);
 }
 
-[[gnu::target("avx2,fma,bmi,bmi2")]] void mapRowAvx2(const Row& row) {
+[[PA_TARGET_AVX2]] void mapRowAvx2(const Row& row) {
     mapRow(row);
 }
 
@@ -162,17 +158,15 @@ void mapRowBaseline(const Row& row) {
 using RowKernel = void (*)(const Row&);
 
 RowKernel rowKernel() {
-    static const RowKernel chosen = [] {
-        __builtin_cpu_init();
-        const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
-                          __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
-        const bool avx512 =
-            avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-            __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq") &&
-            __builtin_cpu_supports("avx512cd");
-        return avx512 ? &mapRowAvx512 : avx2 ? &mapRowAvx2 : &mapRowBaseline;
-    }();
-    return chosen;
+    switch (kernel::isa()) {
+    case kernel::Isa::Avx512:
+        return &mapRowAvx512;
+    case kernel::Isa::Avx2:
+        return &mapRowAvx2;
+    case kernel::Isa::Baseline:
+        break;
+    }
+    return &mapRowBaseline;
 }
 
 // The rows one thread computes, with its scratch space. Everything is allocated before any

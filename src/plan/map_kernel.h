@@ -15,6 +15,29 @@
 // promise against levelAt. Only for files built with -fno-math-errno, so that sqrt vectorises.
 namespace pa::plan::kernel {
 
+// The maps' loops are compiled once per instruction-set level and chosen when first run, so the
+// same binary runs everywhere. Explicit feature lists, not target_clones: GCC and clang read the
+// latter's levels differently, and clang 14 dispatches none of them.
+#define PA_TARGET_AVX512                                                                           \
+    gnu::target("avx512f,avx512vl,avx512bw,avx512dq,avx512cd,avx2,fma,bmi,bmi2")
+#define PA_TARGET_AVX2 gnu::target("avx2,fma,bmi,bmi2")
+
+enum class Isa { Avx512, Avx2, Baseline };
+
+inline Isa isa() {
+    static const Isa chosen = [] {
+        __builtin_cpu_init();
+        const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
+                          __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
+        const bool avx512 =
+            avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+            __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq") &&
+            __builtin_cpu_supports("avx512cd");
+        return avx512 ? Isa::Avx512 : avx2 ? Isa::Avx2 : Isa::Baseline;
+    }();
+    return chosen;
+}
+
 // No window is wider than this many points; a larger grid is a mistake, not a map.
 inline constexpr int kMaxMapSide = 8192;
 
