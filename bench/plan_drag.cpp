@@ -7,6 +7,7 @@
 #include "core/geometry.h"
 #include "plan/energy_map.h"
 #include "plan/plan.h"
+#include "timing.h"
 #include "ui/plan/plan_painter.h"
 
 #include <QGuiApplication>
@@ -30,24 +31,11 @@ using namespace pa::plan;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// Processor time of the whole process, all threads: on a shared machine the wall clock says as
-// much about the neighbours as about the code.
-double cpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
+using bench::Clock;
+using bench::cpuMs;
+using bench::median;
+using bench::msSince;
+using bench::Timing;
 
 std::string loadAverage() {
     std::ifstream file("/proc/loadavg");

@@ -4,6 +4,7 @@
 //   pa-bench-plan-map [runs]
 #include "core/geometry.h"
 #include "plan/plan.h"
+#include "timing.h"
 
 #include <algorithm>
 #include <chrono>
@@ -20,7 +21,11 @@ using namespace pa::plan;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::cpuMs;
+using bench::median;
+using bench::msSince;
+using bench::Timing;
 
 // The level model as the formula reads: pow and log10 for every loudspeaker at every point.
 std::vector<float> plainMap(const PlanInputs& in, const std::vector<Speaker>& speakers,
@@ -50,35 +55,7 @@ std::vector<float> plainMap(const PlanInputs& in, const std::vector<Speaker>& sp
     return out;
 }
 
-// Processor time of the whole process, all threads: on a machine shared with other work the
-// wall clock says more about the neighbours than about the code.
-double cpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-struct Timing {
-    double wallMs = 0; // median
-    double cpuMs = 0;  // median
-};
-
-template <typename F> Timing median(int runs, F&& run) {
-    std::vector<double> wall;
-    std::vector<double> cpu;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        const double cpuStart = cpuMs();
-        run();
-        cpu.push_back(cpuMs() - cpuStart);
-        wall.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    std::sort(wall.begin(), wall.end());
-    std::sort(cpu.begin(), cpu.end());
-    return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
-}
-
-void bench(const char* name, const PlanInputs& in, Method method, int runs) {
+void run(const char* name, const PlanInputs& in, Method method, int runs) {
     const std::vector<Speaker> speakers = layOut(in, method);
     const Grid grid{400, 300, in.length, in.width};
     std::vector<float> fast;
@@ -117,11 +94,11 @@ int main(int argc, char** argv) {
     ceiling.roomNoise = 70;
     ceiling.overlap = 10;
     ceiling.speakerWatts = 3;
-    bench("ceiling, by count", ceiling, Method::ByCount, runs);
+    run("ceiling, by count", ceiling, Method::ByCount, runs);
 
     PlanInputs horn = ceiling;
     horn.type = SpeakerType::Horn;
     horn.dirCoef = kApproxFullTurn / 9;
-    bench("horn, staggered walls", horn, Method::ByCount, runs);
+    run("horn, staggered walls", horn, Method::ByCount, runs);
     return 0;
 }

@@ -7,6 +7,7 @@
 //   QT_QPA_PLATFORM=offscreen pa-bench-plan-view-drag [steps]
 #include "core/geometry.h"
 #include "plan/plan.h"
+#include "timing.h"
 #include "ui/plan/plan_view.h"
 
 #include <QApplication>
@@ -24,35 +25,11 @@ using namespace pa;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Processor time of the whole process, all threads: on a machine shared with other work the
-// wall clock says more about the neighbours than about the code.
-double cpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-struct Timing {
-    double wallMs = 0; // median
-    double cpuMs = 0;  // median
-};
-
-template <typename F> Timing median(int runs, F&& run) {
-    std::vector<double> wall;
-    std::vector<double> cpu;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        const double cpuStart = cpuMs();
-        run(i);
-        cpu.push_back(cpuMs() - cpuStart);
-        wall.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    std::sort(wall.begin(), wall.end());
-    std::sort(cpu.begin(), cpu.end());
-    return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
-}
+using bench::Clock;
+using bench::cpuMs;
+using bench::median;
+using bench::msSince;
+using bench::Timing;
 
 void print(const char* what, Timing t) {
     std::printf("  %-40s %8.1f ms wall %8.1f ms processor\n", what, t.wallMs, t.cpuMs);

@@ -5,6 +5,7 @@
 #include "project/project.h"
 #include "project/project_figures.h"
 #include "project/project_file.h"
+#include "timing.h"
 
 #include <algorithm>
 #include <chrono>
@@ -20,16 +21,16 @@ using namespace pa::project;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::cpuMs;
+using bench::median;
+using bench::msSince;
+using bench::Timing;
 
 constexpr std::size_t kRooms = 500;
 constexpr std::size_t kLines = 20;
 constexpr double kFewest = 5;
 constexpr double kMost = 2000;
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 std::string decimal(double value) {
     char buffer[32];

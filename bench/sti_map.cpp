@@ -7,6 +7,7 @@
 #include "plan/acoustics.h"
 #include "plan/plan.h"
 #include "plan/sti.h"
+#include "timing.h"
 
 #include <algorithm>
 #include <chrono>
@@ -23,41 +24,17 @@ using namespace pa::plan;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Processor time of the whole process, all threads: on a machine shared with other work the
-// wall clock says more about the neighbours than about the code.
-double cpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-struct Timing {
-    double wallMs = 0; // median
-    double cpuMs = 0;  // median
-};
-
-template <typename F> Timing median(int runs, F&& run) {
-    std::vector<double> wall;
-    std::vector<double> cpu;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        const double cpuStart = cpuMs();
-        run();
-        cpu.push_back(cpuMs() - cpuStart);
-        wall.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    std::sort(wall.begin(), wall.end());
-    std::sort(cpu.begin(), cpu.end());
-    return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
-}
+using bench::Clock;
+using bench::cpuMs;
+using bench::median;
+using bench::msSince;
+using bench::Timing;
 
 Bands alphaOf(std::string_view id) {
     return findMaterial(id)->alpha;
 }
 
-void bench(const char* name, const PlanInputs& in, const RoomInput& roomInput, int runs) {
+void run(const char* name, const PlanInputs& in, const RoomInput& roomInput, int runs) {
     const std::vector<Speaker> speakers = layOut(in, Method::ByCount);
     const Grid grid{400, 300, in.length, in.width};
     const RoomAcoustics room = roomAcoustics(in, roomInput, ",");
@@ -119,7 +96,7 @@ int main(int argc, char** argv) {
     office.floor = alphaOf("carpet-concrete");
     office.ceiling = alphaOf("mineral-tile");
     office.walls = alphaOf("plaster-masonry");
-    bench("ceiling, office finishes", ceiling, office, runs);
+    run("ceiling, office finishes", ceiling, office, runs);
 
     PlanInputs horn = ceiling;
     horn.type = SpeakerType::Horn;
@@ -130,6 +107,6 @@ int main(int argc, char** argv) {
     hall.floor = alphaOf("concrete");
     hall.ceiling = alphaOf("concrete-rough");
     hall.walls = alphaOf("block-painted");
-    bench("horn, staggered walls, bare hall", horn, hall, runs);
+    run("horn, staggered walls, bare hall", horn, hall, runs);
     return 0;
 }
