@@ -15,10 +15,12 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <map>
 #include <numeric>
 #include <optional>
+#include <unordered_map>
 
 namespace pa {
 
@@ -319,12 +321,27 @@ public:
     explicit LabelBoard(const QRectF& bounds) : bounds_(bounds) {}
 
     bool isFree(const QRectF& r, unsigned kinds = Anything) const {
-        return bounds_.contains(r) &&
-               std::none_of(taken_.begin(), taken_.end(), [&](const auto& t) {
-                   return (t.second & kinds) != 0 && t.first.intersects(r);
-               });
+        if (!bounds_.contains(r))
+            return false;
+        // Thousands of loudspeakers take thousands of places: only the cells r covers are
+        // looked at.
+        const auto clear = [&](std::size_t i) {
+            return (taken_[i].second & kinds) == 0 || !taken_[i].first.intersects(r);
+        };
+        bool free = std::all_of(big_.begin(), big_.end(), clear);
+        forCells(r, [&](std::uint64_t cell) {
+            const auto found = cells_.find(cell);
+            if (free && found != cells_.end())
+                free = std::all_of(found->second.begin(), found->second.end(), clear);
+        });
+        return free;
     }
-    void take(const QRectF& r, Kind kind) { taken_.emplace_back(r, kind); }
+    void take(const QRectF& r, Kind kind) {
+        const std::size_t index = taken_.size();
+        taken_.emplace_back(r, kind);
+        if (!forCells(r, [&](std::uint64_t cell) { cells_[cell].push_back(index); }))
+            big_.push_back(index);
+    }
     bool takeText(const Label& label) {
         if (!isFree(label.ink))
             return false;
@@ -348,8 +365,38 @@ public:
     }
 
 private:
+    static constexpr double kCell = 48; // device units
+    // A rectangle over more cells than this a side is kept apart and always looked at, so that
+    // a huge mark never costs a huge loop.
+    static constexpr std::int64_t kMaxSpan = 64;
+
+    // Calls each(cell) for every cell r covers; false, calling nothing, when r spans too many.
+    template <typename F> bool forCells(const QRectF& r, F&& each) const {
+        // Cells are whole numbers only for places a picture can have.
+        constexpr double kFarthest = 1e12;
+        for (const double v : {r.left(), r.top(), r.right(), r.bottom()})
+            if (!(std::abs(v) < kFarthest))
+                return false;
+        const auto cellOf = [&](double v, double origin) {
+            return static_cast<std::int64_t>(std::floor((v - origin) / kCell));
+        };
+        const std::int64_t x0 = cellOf(r.left(), bounds_.left());
+        const std::int64_t y0 = cellOf(r.top(), bounds_.top());
+        const std::int64_t x1 = cellOf(r.right(), bounds_.left());
+        const std::int64_t y1 = cellOf(r.bottom(), bounds_.top());
+        if (!(x1 - x0 <= kMaxSpan && y1 - y0 <= kMaxSpan))
+            return false;
+        for (std::int64_t y = y0; y <= y1; ++y)
+            for (std::int64_t x = x0; x <= x1; ++x)
+                each((static_cast<std::uint64_t>(y) << 32) ^
+                     (static_cast<std::uint64_t>(x) & 0xFFFFFFFFU));
+        return true;
+    }
+
     QRectF bounds_;
     std::vector<std::pair<QRectF, Kind>> taken_;
+    std::unordered_map<std::uint64_t, std::vector<std::size_t>> cells_;
+    std::vector<std::size_t> big_;
 };
 
 void drawLabels(QPainter& p, const std::vector<Label>& labels, const QColor& colour) {
