@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -470,7 +471,12 @@ void PlanWindow::buildControls() {
     QGroupBox* roomBox = frame(QStringLiteral("Акустика помещения"));
     roomBox->setObjectName(QStringLiteral("roomBox"));
     buildRoomPanel(roomBox);
-    figuresBox->addTab(roomBox, QStringLiteral("Акустика"));
+    auto* roomScroll = new QScrollArea;
+    roomScroll->setWidget(roomBox);
+    roomScroll->setWidgetResizable(true);
+    roomScroll->setFrameShape(QFrame::NoFrame);
+    roomScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    figuresBox->addTab(roomScroll, QStringLiteral("Акустика"));
 
     auto* side = new QVBoxLayout;
     side->addWidget(layoutBox);
@@ -885,6 +891,9 @@ void PlanWindow::buildRoomPanel(QGroupBox* box) {
     roomFigures_->setTextFormat(Qt::RichText);
     roomFigures_->setFont(tableFont(layout::Font::F1));
     roomFigures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPalette blue = roomFigures_->palette();
+    blue.setColor(QPalette::WindowText, tableColour(layout::Colour::DarkBlue));
+    roomFigures_->setPalette(blue);
     form->addRow(roomFigures_);
 }
 
