@@ -742,18 +742,34 @@ private slots:
         t.window->showCalculation(in);
         const std::vector<float> direct = t.view()->scene().levels;
         const QString directFigures = t.figures();
+        // Against the direct levels of the loudspeakers as they stand; a drag's own map may
+        // differ from them in the last digits.
+        auto follows = [&](const std::vector<float>& below) {
+            const std::vector<float>& shown = t.view()->scene().levels;
+            QCOMPARE(shown.size(), below.size());
+            float apart = 0;
+            for (std::size_t i = 0; i < shown.size(); ++i) {
+                if (map == 1)
+                    QVERIFY(shown[i] >= below[i] - 1e-3f);
+                else
+                    QVERIFY(shown[i] >= 0 && shown[i] <= 1);
+                apart = std::max(apart, std::abs(shown[i] - below[i]));
+            }
+            QVERIFY(apart > 0.1f);
+        };
         t.pick("mapList", map);
-        const std::vector<float>& shown = t.view()->scene().levels;
-        QCOMPARE(shown.size(), direct.size());
-        for (std::size_t i = 0; i < shown.size(); ++i) {
-            if (map == 1)
-                QVERIFY(shown[i] >= direct[i]);
-            else
-                QVERIFY(shown[i] >= 0 && shown[i] <= 1);
-        }
-        QVERIFY(shown != direct);
+        follows(direct);
         QVERIFY(t.figures() != directFigures);
         QCOMPARE(t.rowOf(QStringLiteral("STI, среднее")) >= 0, map == 2);
+        // Mid-drag, the map still is the one chosen.
+        const plan::Speaker first = t.speakers().front();
+        QTest::mousePress(t.view(), Qt::LeftButton, {}, t.at(first));
+        QTest::mouseMove(t.view(), t.at(first.x + 1, first.y));
+        QTRY_VERIFY(t.speakers().front() != first);
+        QTest::qWait(10);
+        follows(makeScene(in, t.speakers()).levels);
+        QTest::mouseRelease(t.view(), Qt::LeftButton, {}, t.at(first.x + 1, first.y));
+        t.button("undoButton")->click();
         t.pick("mapList", 0);
         QCOMPARE(t.view()->scene().levels, direct);
         QCOMPARE(t.figures(), directFigures);
