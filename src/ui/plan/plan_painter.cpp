@@ -46,7 +46,6 @@ const QColor kEmptyFloor(238, 238, 238);
 const QColor kAxisText = tableColour(layout::Colour::DarkBlue);
 
 // Parts of the legend, beside the colour bar.
-const QString kLegendTitle = QStringLiteral("Уровень, дБ");
 const QString kKeySpeaker = QStringLiteral("громкоговоритель");
 const QString kKeyCoverage = QStringLiteral("зона покрытия");
 const QString kKeyWorst = QStringLiteral("худшая точка");
@@ -88,9 +87,12 @@ struct LevelRange {
     double at(double level) const { return (level - low) / (high - low); }
 };
 
-std::optional<LevelRange> rangeOf(const std::vector<float>& levels) {
+std::optional<LevelRange> rangeOf(const PlanScene& scene) {
+    const std::vector<float>& levels = scene.levels;
     if (levels.empty())
         return std::nullopt;
+    if (const auto fixed = legendOf(scene).range)
+        return LevelRange{fixed->first, fixed->second};
     const auto [lo, hi] = std::minmax_element(levels.begin(), levels.end());
     LevelRange range{std::floor(*lo), std::ceil(*hi)};
     if (!std::isfinite(range.low) || !std::isfinite(range.high))
@@ -134,7 +136,7 @@ Frame frameFor(const QRectF& target, const PlanScene& scene, const QFontMetricsF
     const double left = fm.horizontalAdvance(QString::number(std::ceil(width))) + 0.8 * u;
     const double top = 1.4 * u;
     const double bottom = kBelowRoom * u;
-    double text = fm.horizontalAdvance(kLegendTitle);
+    double text = fm.horizontalAdvance(legendOf(scene).title);
     for (const QString& key : {kKeySpeaker, kKeyCoverage, kKeyWorst})
         text = std::max(text, 2 * u + fm.horizontalAdvance(key));
     const double legendWidth = text + 0.5 * u;
@@ -210,12 +212,25 @@ PlanMapping mappingOf(const Frame& f) {
     return {f.room.bottomLeft(), f.ppm};
 }
 
+// An index's colour: its qualification band's step of the palette, the worst band darkest.
+QColor bandColour(double sti) {
+    const std::string_view name = plan::stiBand(sti);
+    const auto band = std::find_if(plan::kStiBands.begin(), plan::kStiBands.end(),
+                                   [&](const plan::StiBand& b) { return b.name == name; });
+    const auto worst = static_cast<double>(plan::kStiBands.size() - 1);
+    return paletteAt((worst - static_cast<double>(band - plan::kStiBands.begin())) / worst);
+}
+
 QImage levelImage(const PlanScene& scene, const LevelRange& range) {
     const int columns = scene.grid.columns;
     const int rows = scene.grid.rows;
+    const bool banded = legendOf(scene).banded;
     std::array<QRgb, 256> lut{};
-    for (std::size_t i = 0; i < lut.size(); ++i)
-        lut.at(i) = paletteAt(static_cast<double>(i) / 255.0).rgb();
+    for (std::size_t i = 0; i < lut.size(); ++i) {
+        const double t = static_cast<double>(i) / 255.0;
+        lut.at(i) =
+            (banded ? bandColour(range.low + t * (range.high - range.low)) : paletteAt(t)).rgb();
+    }
     QImage image(columns, rows, QImage::Format_RGB32);
     for (int r = 0; r < rows; ++r) {
         // Image rows run downward, the room's y upward.
@@ -652,7 +667,7 @@ void drawCoverage(QPainter& p, const Frame& f, const PlanScene& scene) {
 QPainterPath targetContour(const PlanScene& scene, const PlanMapping& m) {
     QPainterPath path;
     const plan::Grid& g = scene.grid;
-    const double t = scene.figures.target;
+    const double t = legendOf(scene).contour;
     auto level = [&](int c, int r) {
         return static_cast<double>(scene.levels[static_cast<std::size_t>(r) * g.columns + c]);
     };
@@ -733,13 +748,16 @@ constexpr double kCrossArm = 0.4; // lines of text
 std::optional<Worst> placeWorst(LabelBoard& board, const Frame& f, const PlanScene& scene,
                                 const QFontMetricsF& fm, const QRectF& shows) {
     const double u = f.unit;
-    const QPointF c = mappingOf(f).toScreen(scene.figures.minAt.x, scene.figures.minAt.y);
+    const bool sti = scene.shown == MapKind::Sti;
+    const plan::Point at = sti ? scene.sti.minAt : scene.figures.minAt;
+    const QPointF c = mappingOf(f).toScreen(at.x, at.y);
     if (!shows.contains(c))
         return std::nullopt;
     const double arm = kCrossArm * u;
     board.take(QRectF(c - QPointF(arm, arm), QSizeF(2 * arm, 2 * arm)), LabelBoard::Mark);
     const QString text =
-        decimal(scene.figures.minLevel, 1, scene.decimalSeparator) + QStringLiteral(" дБ");
+        sti ? QStringLiteral("STI ") + decimal(scene.sti.min, 2, scene.decimalSeparator)
+            : decimal(scene.figures.minLevel, 1, scene.decimalSeparator) + QStringLiteral(" дБ");
     const double side = arm + 0.2 * u;
     const std::vector<Label> around{
         labelAt(fm, text, c + QPointF(side, 0), Qt::AlignLeft | Qt::AlignBottom),
@@ -1098,7 +1116,7 @@ void drawSpeakers(QPainter& p, const Frame& f, const PlanScene& scene,
 
 // Decibels between the legend's labels, each label given room of its own.
 double legendStep(const LevelRange& range, double length, double perLabel) {
-    for (const double step : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0})
+    for (const double step : {0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 20.0, 50.0})
         if ((range.high - range.low) / step * perLabel <= length)
             return step;
     return 100.0;
@@ -1110,9 +1128,21 @@ void drawColourBar(QPainter& p, const QRectF& bar, bool vertical, const PlanScen
                    const LevelRange& range, double u) {
     const QPointF low = vertical ? bar.bottomLeft() : bar.topLeft();
     const QPointF high = vertical ? bar.topLeft() : bar.topRight();
+    const MapLegend legend = legendOf(scene);
     QLinearGradient gradient(low, high);
-    for (int i = 0; i <= 16; ++i)
-        gradient.setColorAt(i / 16.0, shown(paletteAt(i / 16.0), scene.stale));
+    if (legend.banded) {
+        // Sharp steps: each band's colour from its lower limit to the next band's.
+        double top = range.high;
+        for (const plan::StiBand& band : plan::kStiBands) {
+            const QColor colour = shown(bandColour(band.from), scene.stale);
+            gradient.setColorAt(std::clamp(range.at(top), 0.0, 1.0), colour);
+            gradient.setColorAt(std::clamp(range.at(band.from), 0.0, 1.0), colour);
+            top = band.from - 1e-6;
+        }
+    } else {
+        for (int i = 0; i <= 16; ++i)
+            gradient.setColorAt(i / 16.0, shown(paletteAt(i / 16.0), scene.stale));
+    }
     p.fillRect(bar, gradient);
     p.setPen(QPen(QColor(0, 0, 0), 0.05 * u));
     p.setBrush(Qt::NoBrush);
@@ -1122,10 +1152,11 @@ void drawColourBar(QPainter& p, const QRectF& bar, bool vertical, const PlanScen
     const double perLabel = vertical ? 1.5 * u : fm.horizontalAdvance(QStringLiteral("000")) + u;
     const double step = legendStep(range, vertical ? bar.height() : bar.width(), perLabel);
     p.setPen(QPen(kAxisText, 0.05 * u));
-    for (double level = std::ceil(range.low / step) * step; level <= range.high + 1e-9;
+    const int decimals = step < 1 ? 1 : 0;
+    for (double level = std::ceil(range.low / step - 1e-9) * step; level <= range.high + 1e-9;
          level += step) {
         const QPointF at = along(level);
-        const QString label = QString::number(level);
+        const QString label = decimal(level, decimals, scene.decimalSeparator);
         if (vertical) {
             p.drawLine(QPointF(bar.right(), at.y()), QPointF(bar.right() + 0.3 * u, at.y()));
             p.drawText(QRectF(bar.right() + 0.4 * u, at.y() - u / 2, 4 * u, u),
@@ -1136,9 +1167,9 @@ void drawColourBar(QPainter& p, const QRectF& bar, bool vertical, const PlanScen
                        label);
         }
     }
-    const double t = range.at(scene.figures.target);
+    const double t = range.at(legend.contour);
     if (t >= 0 && t <= 1) {
-        const QPointF at = along(scene.figures.target);
+        const QPointF at = along(legend.contour);
         p.setPen(QPen(shown(kContour, scene.stale), 0.18 * u));
         if (vertical)
             p.drawLine(QPointF(bar.left() - 0.2 * u, at.y()),
@@ -1170,8 +1201,7 @@ void drawKeys(QPainter& p, QPointF at, bool column, const PlanScene& scene, doub
     entry(kKeyCoverage);
     p.setPen(QPen(shown(kContour, scene.stale), 0.18 * u));
     p.drawLine(mid() - QPointF(0.6 * u, 0), mid() + QPointF(0.6 * u, 0));
-    entry(QStringLiteral("T = ") + decimal(scene.figures.target, 1, scene.decimalSeparator) +
-          QStringLiteral(" дБ"));
+    entry(legendOf(scene).contourKey);
     p.setPen(QPen(shown(kContour, scene.stale), 0.12 * u));
     const double r = 0.3 * u;
     p.drawLine(mid() + QPointF(-r, -r), mid() + QPointF(r, r));
@@ -1186,10 +1216,11 @@ void drawLegend(QPainter& p, const Frame& f, const PlanScene& scene,
     const QFontMetricsF fm(p.font(), p.device());
     p.save();
     p.setPen(kAxisText);
-    const double titleWidth = fm.horizontalAdvance(kLegendTitle);
+    const QString title = legendOf(scene).title;
+    const double titleWidth = fm.horizontalAdvance(title);
     if (range)
         p.drawText(QRectF(box.left(), box.top(), titleWidth + u, u),
-                   Qt::AlignLeft | Qt::AlignVCenter, kLegendTitle);
+                   Qt::AlignLeft | Qt::AlignVCenter, title);
     if (f.legendBelow) {
         const double barLeft = box.left() + titleWidth + u;
         const QRectF bar(barLeft, box.top() + 0.05 * u,
@@ -1234,8 +1265,7 @@ void paintPlan(QPainter& painter, const QRectF& target, const PlanScene& scene,
     const bool mapped = drawn && scene.grid.columns > 0 && scene.grid.rows > 0 &&
                         scene.levels.size() == static_cast<std::size_t>(scene.grid.columns) *
                                                    static_cast<std::size_t>(scene.grid.rows);
-    const std::optional<LevelRange> range =
-        mapped ? rangeOf(scene.levels) : std::optional<LevelRange>();
+    const std::optional<LevelRange> range = mapped ? rangeOf(scene) : std::optional<LevelRange>();
 
     // Labels first, the most telling first: the axes' ends, the loudspeakers' numbers, the
     // other axis numbers, the worst point's level, the steps.

@@ -1,4 +1,5 @@
 #include "ui/plan/plan_scene.h"
+#include "ui/qt_text.h"
 
 namespace pa {
 
@@ -10,6 +11,55 @@ PlanScene makeScene(const plan::PlanInputs& in, std::vector<plan::Speaker> speak
     if (!scene.levels.empty())
         scene.grid = plan::figureGrid(in.length, in.width);
     return scene;
+}
+
+void deriveMap(PlanScene& scene) {
+    scene.shown = MapKind::Direct;
+    scene.sti = {};
+    scene.mapError.clear();
+    if (scene.map == MapKind::Direct || scene.levels.empty() || !scene.room || !scene.room->ok())
+        return;
+    const plan::SoundField field =
+        plan::soundField(scene.inputs, scene.speakers.size(), *scene.room);
+    if (!field.ok()) {
+        scene.mapError = field.error;
+        return;
+    }
+    if (scene.map == MapKind::Total) {
+        std::vector<float> total = plan::totalLevelMap(field, scene.levels);
+        if (total.empty())
+            return;
+        scene.levels = std::move(total);
+        scene.figures = plan::figuresFromMap(scene.inputs, scene.speakers, scene.levels);
+        scene.shown = MapKind::Total;
+        return;
+    }
+    const plan::Speech speech = plan::speechOf(field, plan::pinkNoise(scene.inputs.roomNoise),
+                                               scene.decimalSeparator.toStdString());
+    if (!speech.ok()) {
+        scene.mapError = speech.error;
+        return;
+    }
+    std::vector<float> sti = plan::stiMap(speech, scene.levels);
+    if (sti.empty())
+        return;
+    scene.sti = plan::stiFigures(scene.grid, sti, scene.levels, field);
+    scene.levels = std::move(sti);
+    scene.shown = MapKind::Sti;
+}
+
+MapLegend legendOf(const PlanScene& scene) {
+    if (scene.shown == MapKind::Sti) {
+        const QString good =
+            qs(plan::fixedText(plan::kStiGood, 2, scene.decimalSeparator.toStdString()));
+        return {QStringLiteral("STI"), std::pair{0.0, 1.0}, plan::kStiGood,
+                QStringLiteral("STI = ") + good, true};
+    }
+    return {QStringLiteral("Уровень, дБ"), std::nullopt, scene.figures.target,
+            QStringLiteral("T = ") +
+                qs(plan::fixedText(scene.figures.target, 1, scene.decimalSeparator.toStdString())) +
+                QStringLiteral(" дБ"),
+            false};
 }
 
 QPointF PlanMapping::toScreen(double x, double y) const {

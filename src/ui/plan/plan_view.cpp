@@ -108,6 +108,16 @@ void PlanView::setStale(bool stale) {
     update();
 }
 
+void PlanView::setMap(MapKind map, std::optional<plan::RoomAcoustics> room) {
+    if (!hasScene_)
+        return;
+    scene_.map = map;
+    scene_.room = std::move(room);
+    const bool stale = scene_.stale;
+    recompute();
+    scene_.stale = stale;
+}
+
 void PlanView::setSnap(Snap snap) {
     snap_ = snap;
 }
@@ -332,6 +342,7 @@ void PlanView::dragRecompute(int index) {
         dragMap_->move(moved, scene_.speakers.at(moved));
     scene_.levels = dragMap_->levels();
     scene_.figures = plan::figuresFromMap(scene_.inputs, scene_.speakers, scene_.levels);
+    deriveMap(scene_);
     update();
 }
 
@@ -367,9 +378,14 @@ void PlanView::recompute() {
     dragMap_.reset();
     const int selected = scene_.selected;
     QString separator = scene_.decimalSeparator;
+    const MapKind map = scene_.map;
+    std::optional<plan::RoomAcoustics> room = std::move(scene_.room);
     scene_ = makeScene(scene_.inputs, std::move(scene_.speakers));
     scene_.selected = selected;
     scene_.decimalSeparator = std::move(separator);
+    scene_.map = map;
+    scene_.room = std::move(room);
+    deriveMap(scene_);
     update();
 }
 

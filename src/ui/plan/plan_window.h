@@ -1,5 +1,6 @@
 #pragma once
 
+#include "plan/acoustics.h"
 #include "plan/plan.h"
 #include "report/report_format.h"
 #include "ui/plan/plan_dialogs.h"
@@ -21,6 +22,7 @@ class QFormLayout;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 class QTableWidget;
 
 namespace pa {
@@ -93,6 +95,13 @@ private:
     void showHelp();
     QString separator() const;
     void nameSnaps();
+    void buildRoomPanel(QGroupBox* box);
+    // The room as the panel gives it, for new inputs or an edit: a room with an error keeps the
+    // last good one's map and says why in red.
+    void readRoom();
+    void showRoomFigures();
+    void chooseMap(int index);
+    std::vector<plan::FigureRow> stiRows() const;
 
     PlanDialogs& dialogs_;
     std::function<std::string()> decimalSeparator_;
@@ -126,6 +135,16 @@ private:
     QLabel* selectedLevel_ = nullptr;
     QComboBox* snaps_ = nullptr;
     QPushButton* fit_ = nullptr;
+    QComboBox* maps_ = nullptr;
+    QDoubleSpinBox* roomHeight_ = nullptr;
+    QComboBox* floor_ = nullptr;
+    QComboBox* ceiling_ = nullptr;
+    QComboBox* walls_ = nullptr;
+    QSpinBox* people_ = nullptr;
+    QLabel* roomFigures_ = nullptr;
+    QLabel* roomError_ = nullptr;
+    std::optional<plan::RoomAcoustics> room_; // the last good room
+    bool heightTyped_ = false;                // the user's height stays for new inputs
 };
 
 } // namespace pa
