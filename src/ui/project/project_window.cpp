@@ -1,5 +1,6 @@
 #include "ui/project/project_window.h"
 
+#include "core/numbers.h"
 #include "core/speaker_type.h"
 #include "plan/plan.h"
 #include "project/project_file.h"
@@ -7,6 +8,7 @@
 #include "ui/qt_text.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -16,12 +18,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimer>
 #include <QUndoCommand>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -35,11 +40,15 @@ constexpr std::array<std::string_view, 10> kRoomColumns{
     "Количество", "Мин. уровень", "Доля ≥ T",   "Проверки", "Линия"};
 constexpr int kNameColumn = 0;
 constexpr int kChecksColumn = 8;
+constexpr int kLineColumn = 9;
 
 constexpr std::array<std::string_view, 8> kLineColumns{
     "Линия",     "Напряжение, В", "Длина кабеля, м", "Сечение, мм²",
     "Помещений", "Мощность, Вт",  "Потери, дБ",      "Усилитель, Вт"};
 
+// The line's own fields, which the user edits in place; the figures after them are read-only.
+enum class LineField { Name, Voltage, CableLength, CrossSection };
+constexpr int kEditableLineColumns = 4;
 constexpr int kLossColumn = 6;
 
 // The caption of the figure line that gives the share of the floor at the target level.
@@ -106,6 +115,47 @@ QString shareOf(const project::RoomFigures& room, std::string_view separator) {
     return QStringLiteral("—");
 }
 
+// The id a new line gets: the first "Л<n>" no line has.
+std::string freeLineId(const project::Project& project) {
+    for (std::size_t n = project.lines.size() + 1;; ++n) {
+        std::string id = "Л" + std::to_string(n);
+        if (project.line(id) == nullptr)
+            return id;
+    }
+}
+
+QString lineCaption(const project::Line& line) {
+    return qs(line.name.empty() ? line.id : line.name);
+}
+
+// The rooms table's line cell: a list of the project's lines, the first entry none. The choice
+// goes into the cell as the line's id; the window wires the room to it.
+class LineDelegate final : public QStyledItemDelegate {
+public:
+    LineDelegate(const project::Project& project, QObject* parent)
+        : QStyledItemDelegate(parent), project_(project) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& /*option*/,
+                          const QModelIndex& /*index*/) const override {
+        auto* list = new QComboBox(parent);
+        list->addItem(QStringLiteral("(нет)"), QString());
+        for (const project::Line& line : project_.lines)
+            list->addItem(lineCaption(line), qs(line.id));
+        return list;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        auto* list = static_cast<QComboBox*>(editor);
+        list->setCurrentIndex(std::max(0, list->findData(index.data(Qt::UserRole))));
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        model->setData(index, static_cast<QComboBox*>(editor)->currentData(), Qt::UserRole);
+    }
+
+private:
+    const project::Project& project_;
+};
+
 } // namespace
 
 // One step of the project's history: the project before and after it.
@@ -140,12 +190,19 @@ ProjectWindow::ProjectWindow(Dialogs& dialogs, LastCalculation lastCalculation,
     roomTable_ = table(kRoomColumns, central);
     roomTable_->setObjectName(QStringLiteral("roomTable"));
     connect(roomTable_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
-        if (filling_ || item->column() != kNameColumn)
+        if (filling_)
             return;
-        // The rename fills the table anew, which must not happen under the edited item's feet.
-        QTimer::singleShot(
-            0, this, [this, row = item->row(), name = item->text()] { roomRenamed(row, name); });
+        // The change fills the table anew, which must not happen under the edited item's feet.
+        if (item->column() == kNameColumn)
+            QTimer::singleShot(0, this, [this, row = item->row(), name = item->text()] {
+                roomRenamed(row, name);
+            });
+        else if (item->column() == kLineColumn)
+            QTimer::singleShot(0, this, [this, row = item->row(), id = item->data(Qt::UserRole)] {
+                roomWired(row, id.toString());
+            });
     });
+    roomTable_->setItemDelegateForColumn(kLineColumn, new LineDelegate(project_, roomTable_));
     auto* addButton = new QPushButton(QStringLiteral("Добавить из расчета"), central);
     addButton->setObjectName(QStringLiteral("addFromCalculationButton"));
     connect(addButton, &QPushButton::clicked, this, &ProjectWindow::addFromCalculation);
@@ -166,11 +223,27 @@ ProjectWindow::ProjectWindow(Dialogs& dialogs, LastCalculation lastCalculation,
     auto* linesLayout = new QVBoxLayout(lines);
     lineTable_ = table(kLineColumns, lines);
     lineTable_->setObjectName(QStringLiteral("lineTable"));
-    lineTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(lineTable_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        if (!filling_)
+            QTimer::singleShot(0, this,
+                               [this, row = item->row(), column = item->column(),
+                                text = item->text()] { lineEdited(row, column, text); });
+    });
+    auto* addLine = new QPushButton(QStringLiteral("Добавить линию"), lines);
+    addLine->setObjectName(QStringLiteral("addLineButton"));
+    connect(addLine, &QPushButton::clicked, this, &ProjectWindow::addLine);
+    auto* removeLine = new QPushButton(QStringLiteral("Удалить линию"), lines);
+    removeLine->setObjectName(QStringLiteral("removeLineButton"));
+    connect(removeLine, &QPushButton::clicked, this, &ProjectWindow::removeSelectedLine);
+    auto* lineButtons = new QHBoxLayout;
+    lineButtons->addWidget(addLine);
+    lineButtons->addWidget(removeLine);
+    lineButtons->addStretch();
     totals_ = new QPlainTextEdit(lines);
     totals_->setObjectName(QStringLiteral("totals"));
     totals_->setReadOnly(true);
     linesLayout->addWidget(lineTable_);
+    linesLayout->addLayout(lineButtons);
     linesLayout->addWidget(totals_);
 
     auto* split = new QSplitter(Qt::Vertical, central);
@@ -289,14 +362,16 @@ void ProjectWindow::showFigures() {
                 : QStringLiteral("—"),
             shareOf(f, separator),
             checks.text,
-            line ? qs(line->name.empty() ? line->id : line->name) : QString(),
+            line ? lineCaption(*line) : QString(),
         };
         const int row = static_cast<int>(i);
         for (std::size_t c = 0; c < cells.size(); ++c) {
-            QTableWidgetItem* item =
-                c == kNameColumn ? new QTableWidgetItem(cells[c]) : readOnlyItem(cells[c]);
+            QTableWidgetItem* item = c == kNameColumn || c == kLineColumn
+                                         ? new QTableWidgetItem(cells[c])
+                                         : readOnlyItem(cells[c]);
             roomTable_->setItem(row, static_cast<int>(c), item);
         }
+        roomTable_->item(row, kLineColumn)->setData(Qt::UserRole, qs(room.line));
         QTableWidgetItem* checkItem = roomTable_->item(row, kChecksColumn);
         checkItem->setToolTip(checks.failures);
         if (checks.failed)
@@ -310,7 +385,7 @@ void ProjectWindow::showFigures() {
         const project::Line& line = project_.lines[i];
         const project::LineFigures& f = figures.lines[i];
         const std::array<QString, kLineColumns.size()> cells{
-            qs(line.name.empty() ? line.id : line.name),
+            lineCaption(line),
             QString::number(line.voltage),
             number(line.cableLength, 1),
             number(line.crossSection, 2),
@@ -320,7 +395,9 @@ void ProjectWindow::showFigures() {
             number(f.amplifierWatts, 1),
         };
         for (std::size_t c = 0; c < cells.size(); ++c)
-            lineTable_->setItem(static_cast<int>(i), static_cast<int>(c), readOnlyItem(cells[c]));
+            lineTable_->setItem(static_cast<int>(i), static_cast<int>(c),
+                                c < kEditableLineColumns ? new QTableWidgetItem(cells[c])
+                                                         : readOnlyItem(cells[c]));
         if (f.check == project::LossCheck::Failure)
             lineTable_->item(static_cast<int>(i), kLossColumn)->setForeground(kFailureColour);
     }
@@ -371,6 +448,73 @@ void ProjectWindow::roomRenamed(int row, const QString& name) {
     project::Project changed = project_;
     changed.rooms[static_cast<std::size_t>(row)].name = name.toStdString();
     change(QStringLiteral("Имя помещения"), std::move(changed));
+}
+
+void ProjectWindow::roomWired(int row, const QString& lineId) {
+    if (row < 0 || static_cast<std::size_t>(row) >= project_.rooms.size())
+        return;
+    project::Project changed = project_;
+    changed.rooms[static_cast<std::size_t>(row)].line = lineId.toStdString();
+    change(QStringLiteral("Линия помещения"), std::move(changed));
+}
+
+void ProjectWindow::addLine() {
+    project::Project changed = project_;
+    project::Line line;
+    line.id = freeLineId(changed);
+    line.name = "Линия " + std::to_string(changed.lines.size() + 1);
+    changed.lines.push_back(std::move(line));
+    change(QStringLiteral("Добавление линии"), std::move(changed));
+}
+
+// A line that goes takes its rooms' wiring with it: a room never names a line that is not there.
+void ProjectWindow::removeSelectedLine() {
+    const int row = lineTable_->currentRow();
+    if (row < 0 || static_cast<std::size_t>(row) >= project_.lines.size())
+        return;
+    project::Project changed = project_;
+    const std::string id = changed.lines[static_cast<std::size_t>(row)].id;
+    changed.lines.erase(changed.lines.begin() + row);
+    for (project::Room& room : changed.rooms)
+        if (room.line == id)
+            room.line.clear();
+    change(QStringLiteral("Удаление линии"), std::move(changed));
+}
+
+// A typed value the file could not hold is refused with the file's own reason.
+void ProjectWindow::lineEdited(int row, int column, const QString& text) {
+    if (row < 0 || static_cast<std::size_t>(row) >= project_.lines.size() ||
+        column >= kEditableLineColumns)
+        return;
+    project::Project changed = project_;
+    project::Line& line = changed.lines[static_cast<std::size_t>(row)];
+    const std::string typed = text.trimmed().toStdString();
+    const std::optional<double> number = parseNumber(typed, decimalSeparator_());
+    switch (static_cast<LineField>(column)) {
+    case LineField::Name:
+        line.name = typed;
+        break;
+    case LineField::Voltage:
+        // Anything but a whole number of volts stands as 0, which the check refuses.
+        line.voltage = number && *number == std::round(*number) && std::abs(*number) < 1e6
+                           ? static_cast<int>(*number)
+                           : 0;
+        break;
+    case LineField::CableLength:
+        line.cableLength = number.value_or(-1);
+        break;
+    case LineField::CrossSection:
+        line.crossSection = number.value_or(-1);
+        break;
+    }
+    const std::string fault = project::checkProject(changed);
+    if (!fault.empty()) {
+        dialogs_.information(kProgramTitle, QStringLiteral("Значение «") + text +
+                                                QStringLiteral("» не подходит: ") + qs(fault));
+        showFigures();
+        return;
+    }
+    change(QStringLiteral("Данные линии"), std::move(changed));
 }
 
 void ProjectWindow::addFromCalculation() {

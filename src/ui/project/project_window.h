@@ -47,6 +47,10 @@ public:
     void addFromCalculation();
     // Removes the room of the current row of the rooms table.
     void removeSelectedRoom();
+    // A new line with the usual voltage and cable; and the removal of the current one, its
+    // rooms left without a line.
+    void addLine();
+    void removeSelectedLine();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -64,6 +68,8 @@ private:
     void showTitle();
     void headerEdited();
     void roomRenamed(int row, const QString& name);
+    void roomWired(int row, const QString& lineId);
+    void lineEdited(int row, int column, const QString& text);
     // Whether the work may go on: nothing unsaved, or saved, or dropped on the user's word.
     bool settleChanges();
     bool saveTo(const QString& path);

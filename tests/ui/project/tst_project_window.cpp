@@ -47,12 +47,13 @@ class TstProjectWindow : public QObject {
 private slots:
     void addFromCalculation_data();
     void addFromCalculation();
-    void addWithoutCalculation();
     void saveAndOpenRoundTrip();
     void unsavedChanges_data();
     void unsavedChanges();
     void fileFaults_data();
     void fileFaults();
+    void lineEdits_data();
+    void lineEdits();
 };
 
 void TstProjectWindow::addFromCalculation_data() {
@@ -88,13 +89,6 @@ void TstProjectWindow::addFromCalculation() {
     // Undo takes the room back out.
     p.trigger("undoAction");
     QCOMPARE(p.rooms()->rowCount(), 0);
-}
-
-void TstProjectWindow::addWithoutCalculation() {
-    ProjectUnderTest p;
-    p.add();
-    QCOMPARE(p.rooms()->rowCount(), 0);
-    QCOMPARE(p.w.dialogs.informations().size(), 1);
 }
 
 void TstProjectWindow::saveAndOpenRoundTrip() {
@@ -213,6 +207,42 @@ void TstProjectWindow::fileFaults() {
     QCOMPARE(p.project->project().rooms.size(), 1U);
     QVERIFY(p.project->isWindowModified());
     QCOMPARE(p.project->fileName(), QString());
+}
+
+void TstProjectWindow::lineEdits_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown"); // the cell afterwards
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("cable length taken") << 2 << "120"
+                                        << "120.0" << false;
+    QTest::newRow("70 V taken") << 1 << "70"
+                                << "70" << false;
+    QTest::newRow("50 V refused") << 1 << "50"
+                                  << "100" << true;
+    QTest::newRow("a section that is no number") << 3 << "abc"
+                                                 << "1.50" << true;
+}
+
+// A line's fields take what a file can hold; a room wired to it counts on it.
+void TstProjectWindow::lineEdits() {
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(bool, refused);
+    ProjectUnderTest p;
+    p.calculate();
+    p.add();
+    p.project->findChild<QPushButton*>("addLineButton")->click();
+    auto* lines = p.project->findChild<QTableWidget*>("lineTable");
+    QCOMPARE(lines->rowCount(), 1);
+    p.rooms()->item(0, 9)->setData(Qt::UserRole,
+                                   QString::fromStdString(p.project->project().lines[0].id));
+    QTRY_COMPARE(lines->item(0, 4)->text(), QString("1"));
+    QCOMPARE(p.rooms()->item(0, 9)->text(), QString("Линия 1"));
+    lines->item(0, column)->setText(typed);
+    QTRY_COMPARE(lines->item(0, column)->text(), shown);
+    QCOMPARE(p.w.dialogs.informations().size(), refused ? 1 : 0);
 }
 
 QTEST_MAIN(TstProjectWindow)
