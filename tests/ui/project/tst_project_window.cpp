@@ -111,7 +111,6 @@ void TstProjectWindow::saveAndOpenRoundTrip() {
 
     p.w.dialogs.saves.append({p.file("a.pacov"), {}});
     p.trigger("saveAction");
-    QVERIFY(!p.project->isWindowModified());
     p.trigger("newAction");
     QCOMPARE(p.rooms()->rowCount(), 0);
     QVERIFY(p.w.dialogs.questions().isEmpty());
