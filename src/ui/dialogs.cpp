@@ -177,6 +177,16 @@ QString MessageBoxDialogs::saveFileName(const QString& title, const QString& fol
     return dialog.selectedFiles().constFirst();
 }
 
+QString MessageBoxDialogs::openFileName(const QString& title, const QString& folder,
+                                        const QString& filters) {
+    QFileDialog dialog(owner(parent_), title, folder, filters);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 std::unique_ptr<Progress> MessageBoxDialogs::progress(const QString& title, const QString& text) {
     return std::make_unique<ProgressDialog>(owner(parent_), title, text);
 }

@@ -40,6 +40,10 @@ public:
     // filter's; the dialog then asks about replacing the file under that name.
     virtual QString saveFileName(const QString& title, const QString& folder,
                                  const QString& filters, QString* selectedFilter) = 0;
+    // An open dialog for an existing file, opened in folder with filters separated by ";;". The
+    // chosen path, or an empty string when cancelled.
+    virtual QString openFileName(const QString& title, const QString& folder,
+                                 const QString& filters) = 0;
     // Progress of a task that has just begun; shown only when the task takes a while, and gone
     // when the object is.
     virtual std::unique_ptr<Progress> progress(const QString& title, const QString& text) = 0;
@@ -54,6 +58,8 @@ public:
     Answer yesNoQuestion(const QString& title, const QString& text) override;
     QString saveFileName(const QString& title, const QString& folder, const QString& filters,
                          QString* selectedFilter) override;
+    QString openFileName(const QString& title, const QString& folder,
+                         const QString& filters) override;
     std::unique_ptr<Progress> progress(const QString& title, const QString& text) override;
 
 private:

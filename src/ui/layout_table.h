@@ -202,9 +202,10 @@ struct MenuItem {
     std::string_view caption;
 };
 
-inline constexpr std::array<MenuItem, 4> kMenu{{
+inline constexpr std::array<MenuItem, 5> kMenu{{
     {"Mppech", "&Печать в файл"},
     {"Mplan", "Пла&н помещения"},
+    {"Mproject", "Про&ект"},
     {"Mspr", "Краткая &справка"},
     {"Mopr", "&О программе"},
 }};

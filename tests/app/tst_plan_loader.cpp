@@ -17,6 +17,7 @@ public:
     QString saveFileName(const QString&, const QString&, const QString&, QString*) override {
         return {};
     }
+    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
     std::unique_ptr<pa::Progress> progress(const QString&, const QString&) override {
         return nullptr;
     }

@@ -56,6 +56,11 @@ public:
         *filter = chosen.isEmpty() ? *filter : chosen;
         return path;
     }
+    // Answers with the next scripted path; cancels when none is left.
+    QString openFileName(const QString&, const QString& folder, const QString&) override {
+        openFolders.append(folder);
+        return opens.isEmpty() ? QString() : opens.takeFirst();
+    }
     // Prints into the scripted file; cancels when there is none.
     bool choosePrinter(QPrinter& printer) override {
         printer.setOutputFileName(printFile); // a name ending in .pdf makes it a PDF printer
@@ -82,6 +87,8 @@ public:
     QList<Answer> answers;
     QList<std::pair<QString, QString>> saves; // path and filter the save dialog returns
     QStringList saveFolders;                  // the folder each save dialog opened in
+    QStringList opens;                        // paths the open dialog returns
+    QStringList openFolders;                  // the folder each open dialog opened in
     QString printFile;
     int progressSteps = 0; // steps reported so far
     int cancelAtStep = 0;  // none when 0

@@ -9,6 +9,7 @@
 #include "ui/main/input_widgets.h"
 #include "ui/main/layout_engine.h"
 #include "ui/main/report_command.h"
+#include "ui/project/project_window.h"
 
 #include <QButtonGroup>
 #include <QLabel>
@@ -184,6 +185,7 @@ void Form1::connectBehaviour() {
     connect(ui_.Command2, &QPushButton::clicked, this, &Form1::showAttenuation);
     connect(ui_.Mppech, &QAction::triggered, this, &Form1::printReport);
     connect(ui_.Mplan, &QAction::triggered, this, &Form1::showPlan);
+    connect(ui_.Mproject, &QAction::triggered, this, &Form1::showProject);
     connect(ui_.Mspr, &QAction::triggered, this, &Form1::showHelp);
     connect(ui_.Mopr, &QAction::triggered, this, &Form1::showAbout);
 }
@@ -329,6 +331,7 @@ void Form1::calculate() {
     }
     for (std::size_t i = 0; i < kCoverageResults.size(); ++i)
         (ui_.*kCoverageResults.at(i))->setText(QString::fromStdString(outcome.results[i]));
+    lastRoom_ = calculatedRoom();
     const plan::PlanCheck check =
         plan::planInputsOrReason(record_, selectedType(), decimalSeparator());
     planInputs_ = check.inputs;
@@ -387,6 +390,37 @@ void Form1::showPlan() {
             plan_->markStale(planRefusal_);
     }
     plan_->showWindow();
+}
+
+void Form1::showProject() {
+    if (project_ == nullptr)
+        project_ = new ProjectWindow(
+            dialogs_, [this] { return lastRoom_; }, [this] { return decimalSeparator(); },
+            workingFolder_, this);
+    project_->show();
+    project_->raise();
+    project_->activateWindow();
+}
+
+// The window's inputs as they stand, the way a project keeps a room: texts as typed or picked,
+// the lists' picks as the record holds them.
+project::Room Form1::calculatedRoom() const {
+    project::Room room;
+    room.name = str(ui_.CmbOn->currentText());
+    room.model = str(ui_.CmbD->currentText());
+    room.power = str(ui_.TxtPv->text());
+    room.sensitivity = str(ui_.TxtPd->text());
+    room.type = selectedType();
+    room.directivity = str(ui_.CmbDn->currentText());
+    room.roomType = str(ui_.CmbOn->currentText());
+    room.noise = str(ui_.TxtN->text());
+    room.length = str(ui_.TxtL->text());
+    room.width = str(ui_.TxtW->text());
+    room.height = str(ui_.TxtH->text());
+    room.listenHeight = record_.ListenHeight.number();
+    room.gradation = std::max(gradation_->checkedId(), 0);
+    room.overlap = record_.OverlapLevel.number();
+    return room;
 }
 
 void Form1::showHelp() {

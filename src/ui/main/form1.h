@@ -6,6 +6,7 @@
 #include "data/catalogue.h"
 #include "data/presets.h"
 #include "plan/plan.h"
+#include "project/project.h"
 #include "report/report_format.h"
 #include "ui/dialogs.h"
 #include "ui/main/form1_controls.h"
@@ -24,6 +25,8 @@ class QTimer;
 
 namespace pa {
 
+class ProjectWindow;
+
 // The program's one window: the inputs, the five lists, the type and gradation options, the
 // two calculations and the menu. Every number it shows comes from the calculation core.
 class Form1 final : public QMainWindow {
@@ -33,6 +36,9 @@ public:
     Form1(Dialogs& dialogs, PlanFactory openPlan, QString workingFolder, QWidget* parent = nullptr);
 
     const CalculationRecord& record() const { return record_; }
+    // The inputs of the last successful calculation as a project keeps a room; nothing before
+    // one.
+    const std::optional<project::Room>& lastCalculation() const { return lastRoom_; }
     // Type letter of each entry of the model list, and noise level of each room of the room list.
     const std::array<QString, kCatalogue.size()>& TypeLetter() const { return typeLetter_; }
     const std::array<int, kRoomPresets.size()>& NoisePreset() const { return noisePreset_; }
@@ -57,6 +63,8 @@ private:
     void printReport();
     ReportSources reportSources() const;
     void showPlan();
+    void showProject();
+    project::Room calculatedRoom() const;
     void showHelp();
     void showAbout();
 
@@ -83,6 +91,9 @@ private:
     QList<ReportEntry> planEntries_; // the sheet's input data and results
     bool planStale_ = false;
     QString planRefusal_; // why the last calculation has no plan
+
+    std::optional<project::Room> lastRoom_;
+    ProjectWindow* project_ = nullptr; // built on first use, owned as a child
 };
 
 } // namespace pa

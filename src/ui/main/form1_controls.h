@@ -42,6 +42,7 @@ struct Form1Controls {
     EnterPushButton* Command2;
     QAction* Mppech;
     QAction* Mplan;
+    QAction* Mproject;
     QAction* Mspr;
     QAction* Mopr;
 };

@@ -175,6 +175,7 @@ Form1Controls resolve(const BuiltControls& b) {
     c.Command2 = b.get<EnterPushButton>("Command2");
     c.Mppech = b.action("Mppech");
     c.Mplan = b.action("Mplan");
+    c.Mproject = b.action("Mproject");
     c.Mspr = b.action("Mspr");
     c.Mopr = b.action("Mopr");
     return c;

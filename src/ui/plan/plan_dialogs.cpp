@@ -22,6 +22,11 @@ QString PrintingDialogs::saveFileName(const QString& title, const QString& folde
     return boxes_.saveFileName(title, folder, filters, selectedFilter);
 }
 
+QString PrintingDialogs::openFileName(const QString& title, const QString& folder,
+                                      const QString& filters) {
+    return boxes_.openFileName(title, folder, filters);
+}
+
 std::unique_ptr<Progress> PrintingDialogs::progress(const QString& title, const QString& text) {
     return boxes_.progress(title, text);
 }

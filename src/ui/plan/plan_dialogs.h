@@ -23,6 +23,8 @@ public:
     Answer yesNoQuestion(const QString& title, const QString& text) override;
     QString saveFileName(const QString& title, const QString& folder, const QString& filters,
                          QString* selectedFilter) override;
+    QString openFileName(const QString& title, const QString& folder,
+                         const QString& filters) override;
     std::unique_ptr<Progress> progress(const QString& title, const QString& text) override;
     bool choosePrinter(QPrinter& printer) override;
 

@@ -360,12 +360,12 @@ void TestMainWindow::accessibleNamesComeFromCaptions() {
 void TestMainWindow::menuHasDirectCommands() {
     WindowUnderTest w;
     const QList<QAction*> actions = w.window->menuBar()->actions();
-    QCOMPARE(actions.size(), 4);
-    // The room plan stands between the report and the help.
-    const QStringList names{"Mppech", "Mplan", "Mspr", "Mopr"};
-    const QStringList captions{"&Печать в файл", "Пла&н помещения", "Краткая &справка",
+    QCOMPARE(actions.size(), 5);
+    // The room plan and the project stand between the report and the help.
+    const QStringList names{"Mppech", "Mplan", "Mproject", "Mspr", "Mopr"};
+    const QStringList captions{"&Печать в файл", "Пла&н помещения", "Про&ект", "Краткая &справка",
                                "&О программе"};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         QCOMPARE(actions[i]->objectName(), names[i]);
         QCOMPARE(actions[i]->text(), captions[i]);
         QVERIFY(!actions[i]->menu());

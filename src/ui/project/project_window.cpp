@@ -1,0 +1,618 @@
+#include "ui/project/project_window.h"
+
+#include "core/numbers.h"
+#include "core/speaker_type.h"
+#include "plan/plan.h"
+#include "project/project_file.h"
+#include "ui/artwork.h"
+#include "ui/qt_text.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QTimer>
+#include <QUndoCommand>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <span>
+#include <string_view>
+#include <utility>
+
+namespace pa {
+
+namespace {
+
+constexpr std::array<std::string_view, 10> kRoomColumns{
+    "Имя",        "Этаж/зона",    "Размеры, м", "Тип",      "Модель",
+    "Количество", "Мин. уровень", "Доля ≥ T",   "Проверки", "Линия"};
+constexpr int kNameColumn = 0;
+constexpr int kChecksColumn = 8;
+constexpr int kLineColumn = 9;
+
+constexpr std::array<std::string_view, 8> kLineColumns{
+    "Линия",     "Напряжение, В", "Длина кабеля, м", "Сечение, мм²",
+    "Помещений", "Мощность, Вт",  "Потери, дБ",      "Усилитель, Вт"};
+
+// The line's own fields, which the user edits in place; the figures after them are read-only.
+enum class LineField { Name, Voltage, CableLength, CrossSection };
+constexpr int kEditableLineColumns = 4;
+constexpr int kLossColumn = 6;
+
+// The caption of the figure line that gives the share of the floor at the target level.
+constexpr std::string_view kShareCaption = "Доля площади";
+
+const QString kFileFilter =
+    QStringLiteral("Проект (*") + qs(project::kExtension) + QStringLiteral(")");
+const QColor kFailureColour(176, 0, 0);
+
+QString quoted(const QString& text) {
+    return QStringLiteral("«") + text + QStringLiteral("»");
+}
+
+QTableWidgetItem* readOnlyItem(const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    return item;
+}
+
+QTableWidget* table(std::span<const std::string_view> captions, QWidget* parent) {
+    auto* t = new QTableWidget(0, static_cast<int>(captions.size()), parent);
+    QStringList headers;
+    for (std::string_view caption : captions)
+        headers.append(qs(caption));
+    t->setHorizontalHeaderLabels(headers);
+    t->setSelectionBehavior(QAbstractItemView::SelectRows);
+    t->setSelectionMode(QAbstractItemView::SingleSelection);
+    t->verticalHeader()->hide();
+    t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    return t;
+}
+
+// The checks a room's layout fails, by the plan's own verdicts; the cell marks a failure.
+struct ChecksCell {
+    QString text;
+    QString failures; // one caption a line
+    bool failed = false;
+};
+
+ChecksCell checksOf(const project::RoomFigures& room, std::string_view separator) {
+    if (!room.calculated())
+        return {QStringLiteral("✗ не рассчитано"), qs(room.reason), true};
+    ChecksCell cell;
+    int met = 0;
+    QStringList failures;
+    for (const plan::FigureRow& row : plan::figureRows(*room.inputs, room.figures, separator)) {
+        if (row.verdict == plan::Verdict::Met)
+            ++met;
+        else if (row.verdict != plan::Verdict::None)
+            failures.append(qs(row.caption));
+    }
+    cell.failed = !failures.isEmpty();
+    cell.failures = failures.join(QLatin1Char('\n'));
+    cell.text = cell.failed ? QStringLiteral("✗ не выполнено: %1").arg(failures.size())
+                            : QStringLiteral("✓ выполнено: %1").arg(met);
+    return cell;
+}
+
+QString shareOf(const project::RoomFigures& room, std::string_view separator) {
+    if (room.calculated() && room.figures.mapped)
+        for (const plan::FigureRow& row : plan::figureRows(*room.inputs, room.figures, separator))
+            if (row.caption.starts_with(kShareCaption))
+                return qs(row.value);
+    return QStringLiteral("—");
+}
+
+// The id a new line gets: the first "Л<n>" no line has.
+std::string freeLineId(const project::Project& project) {
+    for (std::size_t n = project.lines.size() + 1;; ++n) {
+        std::string id = "Л" + std::to_string(n);
+        if (project.line(id) == nullptr)
+            return id;
+    }
+}
+
+QString lineCaption(const project::Line& line) {
+    return qs(line.name.empty() ? line.id : line.name);
+}
+
+// The rooms table's line cell: a list of the project's lines, the first entry none. The choice
+// goes into the cell as the line's id; the window wires the room to it.
+class LineDelegate final : public QStyledItemDelegate {
+public:
+    LineDelegate(const project::Project& project, QObject* parent)
+        : QStyledItemDelegate(parent), project_(project) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& /*option*/,
+                          const QModelIndex& /*index*/) const override {
+        auto* list = new QComboBox(parent);
+        list->addItem(QStringLiteral("(нет)"), QString());
+        for (const project::Line& line : project_.lines)
+            list->addItem(lineCaption(line), qs(line.id));
+        return list;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        auto* list = static_cast<QComboBox*>(editor);
+        list->setCurrentIndex(std::max(0, list->findData(index.data(Qt::UserRole))));
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        model->setData(index, static_cast<QComboBox*>(editor)->currentData(), Qt::UserRole);
+    }
+
+private:
+    const project::Project& project_;
+};
+
+} // namespace
+
+// One step of the project's history: the project before and after it.
+class ProjectWindow::Edit final : public QUndoCommand {
+public:
+    Edit(ProjectWindow& window, const QString& text, project::Project before,
+         project::Project after)
+        : QUndoCommand(text), window_(window), before_(std::move(before)),
+          after_(std::move(after)) {}
+    void undo() override { window_.apply(before_); }
+    void redo() override { window_.apply(after_); }
+
+private:
+    ProjectWindow& window_;
+    project::Project before_;
+    project::Project after_;
+};
+
+ProjectWindow::ProjectWindow(Dialogs& dialogs, LastCalculation lastCalculation,
+                             std::function<std::string()> decimalSeparator, QString workingFolder,
+                             QWidget* parent)
+    : QMainWindow(parent, Qt::Window), dialogs_(dialogs),
+      lastCalculation_(std::move(lastCalculation)), decimalSeparator_(std::move(decimalSeparator)),
+      workingFolder_(std::move(workingFolder)) {
+    setObjectName(QStringLiteral("projectWindow"));
+    setWindowIcon(artwork::windowIcon());
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(buildHeader());
+
+    roomTable_ = table(kRoomColumns, central);
+    roomTable_->setObjectName(QStringLiteral("roomTable"));
+    connect(roomTable_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        if (filling_)
+            return;
+        // The change fills the table anew, which must not happen under the edited item's feet.
+        if (item->column() == kNameColumn)
+            QTimer::singleShot(0, this, [this, row = item->row(), name = item->text()] {
+                roomRenamed(row, name);
+            });
+        else if (item->column() == kLineColumn)
+            QTimer::singleShot(0, this, [this, row = item->row(), id = item->data(Qt::UserRole)] {
+                roomWired(row, id.toString());
+            });
+    });
+    roomTable_->setItemDelegateForColumn(kLineColumn, new LineDelegate(project_, roomTable_));
+    auto* addButton = new QPushButton(QStringLiteral("Добавить из расчета"), central);
+    addButton->setObjectName(QStringLiteral("addFromCalculationButton"));
+    connect(addButton, &QPushButton::clicked, this, &ProjectWindow::addFromCalculation);
+    auto* removeButton = new QPushButton(QStringLiteral("Удалить помещение"), central);
+    removeButton->setObjectName(QStringLiteral("removeRoomButton"));
+    connect(removeButton, &QPushButton::clicked, this, &ProjectWindow::removeSelectedRoom);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(addButton);
+    buttons->addWidget(removeButton);
+    buttons->addStretch();
+
+    auto* rooms = new QGroupBox(QStringLiteral("Помещения"), central);
+    auto* roomsLayout = new QVBoxLayout(rooms);
+    roomsLayout->addWidget(roomTable_);
+    roomsLayout->addLayout(buttons);
+
+    auto* lines = new QGroupBox(QStringLiteral("Линии и итоги"), central);
+    auto* linesLayout = new QVBoxLayout(lines);
+    lineTable_ = table(kLineColumns, lines);
+    lineTable_->setObjectName(QStringLiteral("lineTable"));
+    connect(lineTable_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        if (!filling_)
+            QTimer::singleShot(0, this,
+                               [this, row = item->row(), column = item->column(),
+                                text = item->text()] { lineEdited(row, column, text); });
+    });
+    auto* addLine = new QPushButton(QStringLiteral("Добавить линию"), lines);
+    addLine->setObjectName(QStringLiteral("addLineButton"));
+    connect(addLine, &QPushButton::clicked, this, &ProjectWindow::addLine);
+    auto* removeLine = new QPushButton(QStringLiteral("Удалить линию"), lines);
+    removeLine->setObjectName(QStringLiteral("removeLineButton"));
+    connect(removeLine, &QPushButton::clicked, this, &ProjectWindow::removeSelectedLine);
+    auto* lineButtons = new QHBoxLayout;
+    lineButtons->addWidget(addLine);
+    lineButtons->addWidget(removeLine);
+    lineButtons->addStretch();
+    totals_ = new QPlainTextEdit(lines);
+    totals_->setObjectName(QStringLiteral("totals"));
+    totals_->setReadOnly(true);
+    linesLayout->addWidget(lineTable_);
+    linesLayout->addLayout(lineButtons);
+    linesLayout->addWidget(totals_);
+
+    auto* split = new QSplitter(Qt::Vertical, central);
+    split->addWidget(rooms);
+    split->addWidget(lines);
+    layout->addWidget(split, 1);
+    setCentralWidget(central);
+
+    buildMenu();
+    connect(&undo_, &QUndoStack::cleanChanged, this, &ProjectWindow::showTitle);
+    apply(project_);
+}
+
+QWidget* ProjectWindow::buildHeader() {
+    auto* header = new QWidget(this);
+    auto* form = new QFormLayout(header);
+    const auto field = [&](const char* name, const QString& caption) {
+        auto* edit = new QLineEdit(header);
+        edit->setObjectName(QString::fromLatin1(name));
+        form->addRow(caption, edit);
+        connect(edit, &QLineEdit::editingFinished, this, &ProjectWindow::headerEdited);
+        return edit;
+    };
+    nameField_ = field("projectName", QStringLiteral("&Название:"));
+    objectField_ = field("objectName", QStringLiteral("&Объект:"));
+    addressField_ = field("address", QStringLiteral("&Адрес:"));
+    authorField_ = field("author", QStringLiteral("А&втор:"));
+    return header;
+}
+
+void ProjectWindow::buildMenu() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&Файл"));
+    const auto command = [&](QMenu* menu, const QString& text, const QKeySequence& keys,
+                             const char* name, auto slot) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(keys);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    command(file, QStringLiteral("&Создать"), QKeySequence::New, "newAction",
+            &ProjectWindow::newProject);
+    command(file, QStringLiteral("&Открыть…"), QKeySequence::Open, "openAction",
+            &ProjectWindow::openFile);
+    command(file, QStringLiteral("С&охранить"), QKeySequence::Save, "saveAction",
+            &ProjectWindow::save);
+    command(file, QStringLiteral("Сохранить &как…"), QKeySequence(QStringLiteral("Ctrl+Shift+S")),
+            "saveAsAction", &ProjectWindow::saveAs);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Правка"));
+    QAction* undo = undo_.createUndoAction(this, QStringLiteral("&Отменить"));
+    undo->setObjectName(QStringLiteral("undoAction"));
+    undo->setShortcut(QKeySequence::Undo);
+    edit->addAction(undo);
+    QAction* redo = undo_.createRedoAction(this, QStringLiteral("&Повторить"));
+    redo->setObjectName(QStringLiteral("redoAction"));
+    redo->setShortcut(QKeySequence::Redo);
+    edit->addAction(redo);
+    edit->addSeparator();
+    command(edit, QStringLiteral("&Добавить из расчета"), QKeySequence(), "addAction",
+            &ProjectWindow::addFromCalculation);
+    // Delete belongs to the rooms table only: in a field it deletes text.
+    QAction* remove = command(edit, QStringLiteral("&Удалить помещение"), QKeySequence::Delete,
+                              "removeAction", &ProjectWindow::removeSelectedRoom);
+    remove->setShortcutContext(Qt::WidgetShortcut);
+    roomTable_->addAction(remove);
+}
+
+void ProjectWindow::change(const QString& text, project::Project changed) {
+    if (changed == project_)
+        return;
+    undo_.push(new Edit(*this, text, project_, std::move(changed)));
+}
+
+void ProjectWindow::apply(const project::Project& project) {
+    project_ = project;
+    const std::array<std::pair<QLineEdit*, const std::string*>, 4> fields{{
+        {nameField_, &project_.name},
+        {objectField_, &project_.objectName},
+        {addressField_, &project_.address},
+        {authorField_, &project_.author},
+    }};
+    for (const auto& [edit, text] : fields)
+        if (edit->text() != qs(*text))
+            edit->setText(qs(*text));
+    showFigures();
+    showTitle();
+}
+
+void ProjectWindow::showFigures() {
+    const std::string separator = decimalSeparator_();
+    const project::ProjectFigures figures =
+        project::projectFigures(project_, {0, true, &cache_, separator});
+    const auto number = [&](double value, int decimals) {
+        return qs(plan::fixedText(value, decimals, separator));
+    };
+
+    filling_ = true;
+    const int current = roomTable_->currentRow();
+    roomTable_->setRowCount(static_cast<int>(project_.rooms.size()));
+    for (std::size_t i = 0; i < project_.rooms.size(); ++i) {
+        const project::Room& room = project_.rooms[i];
+        const project::RoomFigures& f = figures.rooms[i];
+        const project::Line* line = project_.line(room.line);
+        const ChecksCell checks = checksOf(f, separator);
+        const std::array<QString, kRoomColumns.size()> cells{
+            qs(room.name),
+            qs(room.floor),
+            qs(room.length) + QStringLiteral(" × ") + qs(room.width) + QStringLiteral(" × ") +
+                qs(room.height),
+            qs(typeWord(room.type)),
+            qs(room.model),
+            f.calculated() ? QString::number(f.speakers.size()) : QStringLiteral("—"),
+            f.calculated() && f.figures.mapped
+                ? number(f.figures.minLevel, 1) + QStringLiteral(" дБ")
+                : QStringLiteral("—"),
+            shareOf(f, separator),
+            checks.text,
+            line ? lineCaption(*line) : QString(),
+        };
+        const int row = static_cast<int>(i);
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            QTableWidgetItem* item = c == kNameColumn || c == kLineColumn
+                                         ? new QTableWidgetItem(cells[c])
+                                         : readOnlyItem(cells[c]);
+            roomTable_->setItem(row, static_cast<int>(c), item);
+        }
+        roomTable_->item(row, kLineColumn)->setData(Qt::UserRole, qs(room.line));
+        QTableWidgetItem* checkItem = roomTable_->item(row, kChecksColumn);
+        checkItem->setToolTip(checks.failures);
+        if (checks.failed)
+            checkItem->setForeground(kFailureColour);
+    }
+    if (current >= 0 && current < roomTable_->rowCount())
+        roomTable_->setCurrentCell(current, kNameColumn);
+
+    lineTable_->setRowCount(static_cast<int>(project_.lines.size()));
+    for (std::size_t i = 0; i < project_.lines.size(); ++i) {
+        const project::Line& line = project_.lines[i];
+        const project::LineFigures& f = figures.lines[i];
+        const std::array<QString, kLineColumns.size()> cells{
+            lineCaption(line),
+            QString::number(line.voltage),
+            number(line.cableLength, 1),
+            number(line.crossSection, 2),
+            QString::number(f.rooms),
+            number(f.totalWatts, 1),
+            f.lossDb ? number(*f.lossDb, 2) : QStringLiteral("—"),
+            number(f.amplifierWatts, 1),
+        };
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            lineTable_->setItem(static_cast<int>(i), static_cast<int>(c),
+                                c < kEditableLineColumns ? new QTableWidgetItem(cells[c])
+                                                         : readOnlyItem(cells[c]));
+        if (f.check == project::LossCheck::Failure)
+            lineTable_->item(static_cast<int>(i), kLossColumn)->setForeground(kFailureColour);
+    }
+    filling_ = false;
+
+    QStringList text{QStringLiteral("Спецификация громкоговорителей:")};
+    for (const project::BillRow& row : figures.bill)
+        text.append(QStringLiteral("  ") + qs(row.model) + QStringLiteral(" — ") +
+                    QString::number(row.count) + QStringLiteral(" шт."));
+    text.append(QStringLiteral("Суммарная мощность громкоговорителей: ") +
+                number(figures.totalWatts, 1) + QStringLiteral(" Вт"));
+    for (const project::LineFigures& line : figures.lines)
+        for (const std::string& note : line.notes)
+            text.append(qs(note));
+    for (const std::string& note : figures.notes)
+        text.append(qs(note));
+    totals_->setPlainText(text.join(QLatin1Char('\n')));
+}
+
+QString ProjectWindow::shownName() const {
+    if (!project_.name.empty())
+        return qs(project_.name);
+    if (!fileName_.isEmpty())
+        return QFileInfo(fileName_).completeBaseName();
+    return QStringLiteral("Новый проект");
+}
+
+void ProjectWindow::showTitle() {
+    QString title = QStringLiteral("Проект ") + quoted(shownName());
+    if (!fileName_.isEmpty())
+        title += QStringLiteral(" — ") + QFileInfo(fileName_).fileName();
+    setWindowTitle(title + QStringLiteral("[*]"));
+    setWindowModified(!undo_.isClean());
+}
+
+void ProjectWindow::headerEdited() {
+    project::Project changed = project_;
+    changed.name = nameField_->text().toStdString();
+    changed.objectName = objectField_->text().toStdString();
+    changed.address = addressField_->text().toStdString();
+    changed.author = authorField_->text().toStdString();
+    change(QStringLiteral("Данные проекта"), std::move(changed));
+}
+
+void ProjectWindow::roomRenamed(int row, const QString& name) {
+    if (row < 0 || static_cast<std::size_t>(row) >= project_.rooms.size())
+        return;
+    project::Project changed = project_;
+    changed.rooms[static_cast<std::size_t>(row)].name = name.toStdString();
+    change(QStringLiteral("Имя помещения"), std::move(changed));
+}
+
+void ProjectWindow::roomWired(int row, const QString& lineId) {
+    if (row < 0 || static_cast<std::size_t>(row) >= project_.rooms.size())
+        return;
+    project::Project changed = project_;
+    changed.rooms[static_cast<std::size_t>(row)].line = lineId.toStdString();
+    change(QStringLiteral("Линия помещения"), std::move(changed));
+}
+
+void ProjectWindow::addLine() {
+    project::Project changed = project_;
+    project::Line line;
+    line.id = freeLineId(changed);
+    line.name = "Линия " + std::to_string(changed.lines.size() + 1);
+    changed.lines.push_back(std::move(line));
+    change(QStringLiteral("Добавление линии"), std::move(changed));
+}
+
+// A line that goes takes its rooms' wiring with it: a room never names a line that is not there.
+void ProjectWindow::removeSelectedLine() {
+    const int row = lineTable_->currentRow();
+    if (row < 0 || static_cast<std::size_t>(row) >= project_.lines.size())
+        return;
+    project::Project changed = project_;
+    const std::string id = changed.lines[static_cast<std::size_t>(row)].id;
+    changed.lines.erase(changed.lines.begin() + row);
+    for (project::Room& room : changed.rooms)
+        if (room.line == id)
+            room.line.clear();
+    change(QStringLiteral("Удаление линии"), std::move(changed));
+}
+
+// A typed value the file could not hold is refused with the file's own reason.
+void ProjectWindow::lineEdited(int row, int column, const QString& text) {
+    if (row < 0 || static_cast<std::size_t>(row) >= project_.lines.size() ||
+        column >= kEditableLineColumns)
+        return;
+    project::Project changed = project_;
+    project::Line& line = changed.lines[static_cast<std::size_t>(row)];
+    const std::string typed = text.trimmed().toStdString();
+    const std::optional<double> number = parseNumber(typed, decimalSeparator_());
+    switch (static_cast<LineField>(column)) {
+    case LineField::Name:
+        line.name = typed;
+        break;
+    case LineField::Voltage:
+        // Anything but a whole number of volts stands as 0, which the check refuses.
+        line.voltage = number && *number == std::round(*number) && std::abs(*number) < 1e6
+                           ? static_cast<int>(*number)
+                           : 0;
+        break;
+    case LineField::CableLength:
+        line.cableLength = number.value_or(-1);
+        break;
+    case LineField::CrossSection:
+        line.crossSection = number.value_or(-1);
+        break;
+    }
+    const std::string fault = project::checkProject(changed);
+    if (!fault.empty()) {
+        dialogs_.information(kProgramTitle, QStringLiteral("Значение «") + text +
+                                                QStringLiteral("» не подходит: ") + qs(fault));
+        showFigures();
+        return;
+    }
+    change(QStringLiteral("Данные линии"), std::move(changed));
+}
+
+void ProjectWindow::addFromCalculation() {
+    std::optional<project::Room> room = lastCalculation_();
+    if (!room) {
+        dialogs_.information(kProgramTitle,
+                             QStringLiteral("Сначала выполните расчет в главном окне."));
+        return;
+    }
+    project::Project changed = project_;
+    changed.rooms.push_back(std::move(*room));
+    change(QStringLiteral("Добавление помещения"), std::move(changed));
+    roomTable_->setCurrentCell(roomTable_->rowCount() - 1, kNameColumn);
+}
+
+void ProjectWindow::removeSelectedRoom() {
+    const int row = roomTable_->currentRow();
+    if (row < 0 || static_cast<std::size_t>(row) >= project_.rooms.size())
+        return;
+    project::Project changed = project_;
+    changed.rooms.erase(changed.rooms.begin() + row);
+    change(QStringLiteral("Удаление помещения"), std::move(changed));
+}
+
+bool ProjectWindow::settleChanges() {
+    if (undo_.isClean())
+        return true;
+    switch (dialogs_.question(kProgramTitle, QStringLiteral("Сохранить изменения в проекте ") +
+                                                 quoted(shownName()) + QStringLiteral("?"))) {
+    case Dialogs::Answer::Yes:
+        return save();
+    case Dialogs::Answer::No:
+        return true;
+    case Dialogs::Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void ProjectWindow::replace(const project::Project& project, const QString& fileName) {
+    fileName_ = fileName;
+    undo_.clear();
+    apply(project);
+}
+
+void ProjectWindow::newProject() {
+    if (settleChanges())
+        replace({}, {});
+}
+
+void ProjectWindow::openFile() {
+    if (!settleChanges())
+        return;
+    const QString folder = fileName_.isEmpty() ? workingFolder_ : QFileInfo(fileName_).path();
+    const QString path =
+        dialogs_.openFileName(QStringLiteral("Открыть проект"), folder, kFileFilter);
+    if (path.isEmpty())
+        return;
+    project::ReadOutcome read = project::openProject(path.toStdString());
+    if (!read.project) {
+        dialogs_.information(kProgramTitle, QStringLiteral("Не удалось открыть файл ") +
+                                                quoted(path) + QStringLiteral(": ") +
+                                                qs(read.error));
+        return;
+    }
+    replace(*read.project, path);
+}
+
+bool ProjectWindow::save() {
+    return fileName_.isEmpty() ? saveAs() : saveTo(fileName_);
+}
+
+bool ProjectWindow::saveAs() {
+    QString filter = kFileFilter;
+    const QString folder = fileName_.isEmpty() ? workingFolder_ : QFileInfo(fileName_).path();
+    const QString path =
+        dialogs_.saveFileName(QStringLiteral("Сохранить проект"), folder, kFileFilter, &filter);
+    return !path.isEmpty() && saveTo(path);
+}
+
+bool ProjectWindow::saveTo(const QString& path) {
+    const std::string failure = project::saveProject(path.toStdString(), project_);
+    if (!failure.empty()) {
+        dialogs_.information(kProgramTitle, QStringLiteral("Не удалось сохранить проект в файл ") +
+                                                quoted(path) + QStringLiteral(": ") + qs(failure));
+        return false;
+    }
+    fileName_ = path;
+    undo_.setClean();
+    showTitle();
+    return true;
+}
+
+void ProjectWindow::closeEvent(QCloseEvent* event) {
+    if (settleChanges())
+        event->accept();
+    else
+        event->ignore();
+}
+
+} // namespace pa

@@ -1,0 +1,248 @@
+#include "project/project_file.h"
+#include "ui/project/project_window.h"
+#include "ui/ui_test_support.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+using namespace pa;
+
+namespace {
+
+struct ProjectUnderTest {
+    ProjectUnderTest() {
+        w.window->findChild<QAction*>(QStringLiteral("Mproject"))->trigger();
+        project = w.window->findChild<ProjectWindow*>();
+    }
+    QTableWidget* rooms() const { return project->findChild<QTableWidget*>("roomTable"); }
+    // Every cell of the rooms table, row by row.
+    QStringList roomCells() const {
+        QStringList cells;
+        for (int r = 0; r < rooms()->rowCount(); ++r)
+            for (int c = 0; c < rooms()->columnCount(); ++c)
+                cells << rooms()->item(r, c)->text();
+        return cells;
+    }
+    void calculate() const { w.get<QPushButton>("Command1")->click(); }
+    void add() const { project->findChild<QPushButton*>("addFromCalculationButton")->click(); }
+    void trigger(const char* action) const {
+        project->findChild<QAction*>(QString::fromLatin1(action))->trigger();
+    }
+    QString file(const char* name) const { return folder.filePath(QString::fromLatin1(name)); }
+
+    WindowUnderTest w;
+    ProjectWindow* project = nullptr;
+    QTemporaryDir folder;
+};
+
+} // namespace
+
+class TstProjectWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void addFromCalculation_data();
+    void addFromCalculation();
+    void saveAndOpenRoundTrip();
+    void unsavedChanges_data();
+    void unsavedChanges();
+    void fileFaults_data();
+    void fileFaults();
+    void lineEdits_data();
+    void lineEdits();
+};
+
+void TstProjectWindow::addFromCalculation_data() {
+    QTest::addColumn<QString>("length");
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<int>("listenPick");
+    QTest::newRow("the start example") << "6"
+                                       << "6" << -1;
+    QTest::newRow("a long hall") << "48"
+                                 << "12" << -1;
+    QTest::newRow("a seated audience") << "20"
+                                       << "10" << 0;
+}
+
+// The room the window adds lays out as many loudspeakers as the main window counted.
+void TstProjectWindow::addFromCalculation() {
+    QFETCH(QString, length);
+    QFETCH(QString, width);
+    QFETCH(int, listenPick);
+    ProjectUnderTest p;
+    p.w.edit("TxtL")->setText(length);
+    p.w.edit("TxtW")->setText(width);
+    if (listenPick >= 0)
+        p.w.pick("CmbVP", listenPick);
+    p.calculate();
+    const QString count = p.w.caption("LblKs");
+    QVERIFY(!count.isEmpty());
+    p.add();
+    QCOMPARE(p.rooms()->rowCount(), 1);
+    QCOMPARE(p.rooms()->item(0, 5)->text(), count);
+    QCOMPARE(QString::fromStdString(p.project->project().rooms.at(0).length), length);
+    QVERIFY(p.project->isWindowModified());
+    // Undo takes the room back out.
+    p.trigger("undoAction");
+    QCOMPARE(p.rooms()->rowCount(), 0);
+}
+
+void TstProjectWindow::saveAndOpenRoundTrip() {
+    ProjectUnderTest p;
+    p.calculate();
+    p.add();
+    p.w.edit("TxtL")->setText(QStringLiteral("30"));
+    p.calculate();
+    p.add();
+    p.rooms()->item(0, 0)->setText(QStringLiteral("Холл 1"));
+    QTRY_COMPARE(p.project->project().rooms.at(0).name, std::string("Холл 1"));
+    // Delete removes the selected room; Ctrl+Z brings it back.
+    p.rooms()->setFocus();
+    p.rooms()->setCurrentCell(1, 0);
+    QTest::keyClick(p.rooms(), Qt::Key_Delete);
+    QCOMPARE(p.rooms()->rowCount(), 1);
+    QTest::keyClick(p.rooms(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(p.rooms()->rowCount(), 2);
+    const QStringList shown = p.roomCells();
+
+    p.w.dialogs.saves.append({p.file("a.pacov"), {}});
+    p.trigger("saveAction");
+    p.trigger("newAction");
+    QCOMPARE(p.rooms()->rowCount(), 0);
+    QVERIFY(p.w.dialogs.questions().isEmpty());
+    p.w.dialogs.opens.append(p.file("a.pacov"));
+    p.trigger("openAction");
+    QCOMPARE(p.roomCells(), shown);
+    QCOMPARE(p.project->fileName(), p.file("a.pacov"));
+    QVERIFY(!p.project->isWindowModified());
+}
+
+void TstProjectWindow::unsavedChanges_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<Dialogs::Answer>("answer");
+    QTest::addColumn<bool>("stillOpen");
+    QTest::addColumn<int>("roomsAfter");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("close, Нет discards") << "close" << Dialogs::Answer::No << false << 1 << false;
+    QTest::newRow("close, Отмена keeps")
+        << "close" << Dialogs::Answer::Cancel << true << 1 << false;
+    QTest::newRow("close, Да saves") << "close" << Dialogs::Answer::Yes << false << 1 << true;
+    QTest::newRow("new, Нет discards") << "newAction" << Dialogs::Answer::No << true << 0 << false;
+    QTest::newRow("new, Отмена keeps")
+        << "newAction" << Dialogs::Answer::Cancel << true << 1 << false;
+    QTest::newRow("open, Да saves first")
+        << "openAction" << Dialogs::Answer::Yes << true << 1 << true;
+}
+
+void TstProjectWindow::unsavedChanges() {
+    QFETCH(QString, command);
+    QFETCH(Dialogs::Answer, answer);
+    QFETCH(bool, stillOpen);
+    QFETCH(int, roomsAfter);
+    QFETCH(bool, saved);
+    ProjectUnderTest p;
+    p.project->show();
+    p.project->findChild<QLineEdit*>("projectName")->setText(QStringLiteral("Школа"));
+    emit p.project->findChild<QLineEdit*>("projectName")->editingFinished();
+    p.calculate();
+    p.add();
+    p.w.dialogs.answers.append(answer);
+    p.w.dialogs.saves.append({p.file("s.pacov"), {}});
+    if (command == "close")
+        p.project->close();
+    else
+        p.trigger(command.toLatin1().constData());
+    QCOMPARE(p.w.dialogs.questions(),
+             QStringList("Расчет громкоговорителей|Сохранить изменения в проекте «Школа»?"));
+    QCOMPARE(p.project->isVisible(), stillOpen);
+    QCOMPARE(static_cast<int>(p.project->project().rooms.size()), roomsAfter);
+    QCOMPARE(QFile::exists(p.file("s.pacov")), saved);
+    if (saved)
+        QCOMPARE(project::openProject(p.file("s.pacov").toStdString()).project->rooms.size(), 1U);
+}
+
+void TstProjectWindow::fileFaults_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("saving");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("not a project")
+        << QByteArray("{\"rooms\": []}") << false << "В файле нет номера формата";
+    QTest::newRow("newer format") << QByteArray("{\"format\": 99}") << false
+                                  << "более новой версией программы";
+    QTest::newRow("damaged bytes") << QByteArray("{\"format\": 1, \"rooms\": [") << false << "";
+    QTest::newRow("read-only target") << QByteArray("{}") << true << "только для чтения";
+}
+
+// A file that will not do is named with the reason; the project shown stays as it was.
+void TstProjectWindow::fileFaults() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, saving);
+    QFETCH(QString, reason);
+    ProjectUnderTest p;
+    p.calculate();
+    p.add();
+    const QString path = p.file("bad.pacov");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    if (saving) {
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        p.w.dialogs.saves.append({path, {}});
+        p.trigger("saveAsAction");
+    } else {
+        p.w.dialogs.answers.append(Dialogs::Answer::No);
+        p.w.dialogs.opens.append(path);
+        p.trigger("openAction");
+    }
+    const QStringList shown = p.w.dialogs.informations();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].contains("«" + path + "»") && shown[0].contains(reason),
+             qPrintable(shown[0]));
+    QCOMPARE(p.project->project().rooms.size(), 1U);
+    QVERIFY(p.project->isWindowModified());
+    QCOMPARE(p.project->fileName(), QString());
+}
+
+void TstProjectWindow::lineEdits_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown"); // the cell afterwards
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("cable length taken") << 2 << "120"
+                                        << "120.0" << false;
+    QTest::newRow("70 V taken") << 1 << "70"
+                                << "70" << false;
+    QTest::newRow("50 V refused") << 1 << "50"
+                                  << "100" << true;
+    QTest::newRow("a section that is no number") << 3 << "abc"
+                                                 << "1.50" << true;
+}
+
+// A line's fields take what a file can hold; a room wired to it counts on it.
+void TstProjectWindow::lineEdits() {
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(bool, refused);
+    ProjectUnderTest p;
+    p.calculate();
+    p.add();
+    p.project->findChild<QPushButton*>("addLineButton")->click();
+    auto* lines = p.project->findChild<QTableWidget*>("lineTable");
+    QCOMPARE(lines->rowCount(), 1);
+    p.rooms()->item(0, 9)->setData(Qt::UserRole,
+                                   QString::fromStdString(p.project->project().lines[0].id));
+    QTRY_COMPARE(lines->item(0, 4)->text(), QString("1"));
+    QCOMPARE(p.rooms()->item(0, 9)->text(), QString("Линия 1"));
+    lines->item(0, column)->setText(typed);
+    QTRY_COMPARE(lines->item(0, column)->text(), shown);
+    QCOMPARE(p.w.dialogs.informations().size(), refused ? 1 : 0);
+}
+
+QTEST_MAIN(TstProjectWindow)
+#include "tst_project_window.moc"
