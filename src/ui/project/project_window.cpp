@@ -182,6 +182,8 @@ ProjectWindow::ProjectWindow(Dialogs& dialogs, LastCalculation lastCalculation,
       workingFolder_(std::move(workingFolder)) {
     setObjectName(QStringLiteral("projectWindow"));
     setWindowIcon(artwork::windowIcon());
+    // The room table's ten columns want the width of a page, not of the widest field.
+    resize(1000, 680);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
