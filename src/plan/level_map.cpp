@@ -23,10 +23,7 @@ constexpr std::size_t kParallelWork = 200'000;
 constexpr unsigned kMaxThreads = 8;
 using kernel::kMaxMapSide;
 
-using kernel::asinRatio;
 using kernel::decibels;
-using kernel::expNegative;
-using kernel::kHalfPi;
 using kernel::kPi;
 
 // No window is this far from the room's corner: the largest room is 10 km a side. Within it the
@@ -58,15 +55,8 @@ struct Setup {
     std::vector<Source> sources;
     const Grid* grid = nullptr;
     float totalSpl = 0;
-    float gainScale = 0; // directivity as exp(-gainScale * theta^2)
-    float gainFloor = 0; // the exponent where the directivity floor begins
+    kernel::Gain gain;
 };
-
-// D(theta) = edge * (theta / half)^2 dB is exp(-scale * theta^2) as an energy ratio.
-double gainScaleOf(const PlanInputs& in) {
-    const double half = in.dirCoef / 2;
-    return -kEdgeDrop / 10 * std::numbers::ln10 / (half * half);
-}
 
 Setup setUp(const PlanInputs& in, const std::vector<Speaker>& speakers, const Grid& grid) {
     Setup s;
@@ -83,8 +73,7 @@ Setup setUp(const PlanInputs& in, const std::vector<Speaker>& speakers, const Gr
         s.sy.push_back(speaker.y);
         s.sources.push_back(sourceOf(in, speaker));
     }
-    s.gainScale = static_cast<float>(gainScaleOf(in));
-    s.gainFloor = static_cast<float>(-kDirectivityFloor / 10 * std::numbers::ln10);
+    s.gain = kernel::gainOf(in);
     return s;
 }
 
@@ -92,10 +81,7 @@ Setup setUp(const PlanInputs& in, const std::vector<Speaker>& speakers, const Gr
 // axis (cosine) and the part across it (sine); along a row only dx changes.
 struct Beam {
     Split x;
-    float along2 = 0;     // squared distance along the axis
-    float acrossRest = 0; // squared distance across the axis, but for dx
-    float base = 0;       // behind a loudspeaker the angle is measured from the other side
-    float sign = 1;
+    kernel::RowView view;
 };
 
 // One row of the map: the loudspeakers' energies summed into energy, then the levels.
@@ -105,8 +91,7 @@ struct Row {
     std::size_t columns;
     const Beam* beams;
     std::size_t count;
-    float scale;
-    float floor;
+    kernel::Gain gain;
     float onAxisAt1m;
     float* energy;
     float* levels;
@@ -117,8 +102,7 @@ struct Row {
     const float* const xs = row.xs;
     const float* const xsLow = row.xsLow;
     const std::size_t columns = row.columns;
-    const float scale = row.scale;
-    const float floor = row.floor;
+    const kernel::Gain gain = row.gain;
     float* const acc = row.energy;
     std::fill(acc, acc + columns, 0.0F);
     for (std::size_t i = 0; i < row.count; ++i) {
@@ -126,15 +110,7 @@ struct Row {
         for (std::size_t j = 0; j < columns; ++j) {
             // The high parts of nearby coordinates subtract exactly; the low parts add the rest.
             const float dx = (xs[j] - b.x.high) + (xsLow[j] - b.x.low);
-            const float across2 = dx * dx + b.acrossRest;
-            const float inverse = 1.0F / (across2 + b.along2);
-            const float sin2 = across2 * inverse;
-            const float cos2 = b.along2 * inverse;
-            const float small = std::min(sin2, cos2);
-            const float phi = std::sqrt(small) * asinRatio(small);
-            const float theta = b.base + b.sign * (sin2 <= cos2 ? phi : kHalfPi - phi);
-            const float exponent = std::min(scale * theta * theta, floor);
-            acc[j] += expNegative(exponent) * inverse;
+            acc[j] += kernel::energyAt(dx, b.view, gain);
         }
     }
     const float onAxisAt1m = row.onAxisAt1m;
@@ -187,13 +163,13 @@ void mapRows(const Setup& s, RowKernel kernel, Part& part, float* out) noexcept 
             const double dy = y - s.sy[i];
             const double along = src.axisY * dy + src.axisZ * src.drop;
             const bool behind = along < 0;
-            part.beams[i] = {s.sx[i], static_cast<float>(along * along),
-                             static_cast<float>(src.axisZ != 0 ? dy * dy : src.drop * src.drop),
-                             behind ? kPi : 0.0F, behind ? -1.0F : 1.0F};
+            part.beams[i] = {s.sx[i],
+                             {static_cast<float>(along * along),
+                              static_cast<float>(src.axisZ != 0 ? dy * dy : src.drop * src.drop),
+                              behind ? kPi : 0.0F, behind ? -1.0F : 1.0F}};
         }
-        kernel({s.xs.data(), s.xsLow.data(), columns, part.beams.data(), part.beams.size(),
-                s.gainScale, s.gainFloor, s.totalSpl, part.energy.data(),
-                out + static_cast<std::size_t>(row) * columns});
+        kernel({s.xs.data(), s.xsLow.data(), columns, part.beams.data(), part.beams.size(), s.gain,
+                s.totalSpl, part.energy.data(), out + static_cast<std::size_t>(row) * columns});
     }
 }
 
@@ -209,7 +185,7 @@ std::vector<float> levelMap(const PlanInputs& in, const std::vector<Speaker>& sp
                           grid.rows <= kMaxMapSide && near(grid.length) && near(grid.width) &&
                           std::abs(in.totalSpl) <= kMaxAbsLevel && drop >= kMinMapDrop &&
                           drop <= kMaxMapReach && in.dirCoef > 0 && std::isfinite(in.dirCoef) &&
-                          std::isfinite(static_cast<float>(gainScaleOf(in))) &&
+                          std::isfinite(kernel::gainOf(in).scale) &&
                           std::all_of(speakers.begin(), speakers.end(),
                                       [&](const Speaker& s) { return near(s.x) && near(s.y); });
     if (!drawable)
