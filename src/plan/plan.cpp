@@ -198,22 +198,6 @@ std::string verdict(bool ok, const Figures& f) {
     return std::string(verdictWord(ok ? Verdict::Met : Verdict::NotMet));
 }
 
-// A share as the engineer may rely on it: cut, never rounded up, so that a floor with a point
-// below the target never reads 100 %. The weights are quarters, so the share is exactly 1 only
-// when every point reaches the target.
-std::string shareText(double share, std::string_view separator) {
-    constexpr double kTenthsFrom = 99; // per cent
-    // A share that is a whole number of per cent may be a hair below it in binary.
-    constexpr double kBinaryHair = 1e-9;
-    if (share >= 1)
-        return "100 %";
-    const double percent = share * 100 + kBinaryHair;
-    if (percent < kTenthsFrom)
-        return fixedText(std::max(0.0, std::floor(percent)), 0, separator) + " %";
-    constexpr double kBelowWhole = 99.9;
-    return fixedText(std::min(kBelowWhole, std::floor(percent * 10) / 10), 1, separator) + " %";
-}
-
 // Whole digits in groups of three from five digits on ("10 000", but "1000"), as Russian
 // texts write amounts; the rest as numberText writes it.
 std::string groupedText(double value, std::string_view separator) {
@@ -527,6 +511,22 @@ std::string fixedText(double value, int decimals, std::string_view separator) {
     if (const auto point = text.find('.'); point != std::string::npos)
         text.replace(point, 1, separator);
     return text;
+}
+
+// A share as the engineer may rely on it: cut, never rounded up, so that a floor with a point
+// below the target never reads 100 %. The weights are quarters, so the share is exactly 1 only
+// when every point reaches the target.
+std::string shareText(double share, std::string_view separator) {
+    constexpr double kTenthsFrom = 99; // per cent
+    // A share that is a whole number of per cent may be a hair below it in binary.
+    constexpr double kBinaryHair = 1e-9;
+    if (share >= 1)
+        return "100 %";
+    const double percent = share * 100 + kBinaryHair;
+    if (percent < kTenthsFrom)
+        return fixedText(std::max(0.0, std::floor(percent)), 0, separator) + " %";
+    constexpr double kBelowWhole = 99.9;
+    return fixedText(std::min(kBelowWhole, std::floor(percent * 10) / 10), 1, separator) + " %";
 }
 
 std::vector<std::string> figureLines(const PlanInputs& in, const Figures& f,

@@ -173,6 +173,10 @@ Figures figuresFromMap(const PlanInputs& in, const std::vector<Speaker>& speaker
 // and exports write it: never "-0"; "—" for what is not finite.
 std::string fixedText(double value, int decimals, std::string_view separator);
 
+// A share of the floor (0..1) in per cent as the figures write it: cut, never rounded up, whole
+// below 99 %, tenths from there, "100 %" only for all of it.
+std::string shareText(double share, std::string_view separator);
+
 // The figures as the lines the plan shows and the sheet prints (Russian, the locale's
 // decimal separator): levels to 0.1 dB, lengths to 0.01 m, powers to 0.1 W. Shares are cut,
 // never rounded up: whole per cent below 99, tenths from 99 on, 100 only when no grid point

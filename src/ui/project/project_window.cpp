@@ -51,9 +51,6 @@ enum class LineField { Name, Voltage, CableLength, CrossSection };
 constexpr int kEditableLineColumns = 4;
 constexpr int kLossColumn = 6;
 
-// The caption of the figure line that gives the share of the floor at the target level.
-constexpr std::string_view kShareCaption = "Доля площади";
-
 const QString kFileFilter =
     QStringLiteral("Проект (*") + qs(project::kExtension) + QStringLiteral(")");
 const QColor kFailureColour(176, 0, 0);
@@ -109,9 +106,7 @@ ChecksCell checksOf(const project::RoomFigures& room, std::string_view separator
 
 QString shareOf(const project::RoomFigures& room, std::string_view separator) {
     if (room.calculated() && room.figures.mapped)
-        for (const plan::FigureRow& row : plan::figureRows(*room.inputs, room.figures, separator))
-            if (row.caption.starts_with(kShareCaption))
-                return qs(row.value);
+        return qs(plan::shareText(room.figures.shareAtTarget, separator));
     return QStringLiteral("—");
 }
 
