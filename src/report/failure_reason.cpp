@@ -1,31 +1,15 @@
 #include "report/failure_reason.h"
 
-#include <cerrno>
+#include "io/atomic_file.h"
 
 namespace pa {
 
 QString failureReason(int errnoValue, const QString& systemText) {
-    switch (errnoValue) {
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("Нет прав на запись");
-    case ENOSPC:
-        return QStringLiteral("Нет места на диске");
-    case EFBIG:
-        return QStringLiteral("Превышен допустимый размер файла");
-    case EROFS:
-        return QStringLiteral("Файловая система доступна только для чтения");
-    case EDQUOT:
-        return QStringLiteral("Превышена дисковая квота");
-    case EISDIR:
-        return QStringLiteral("Под этим именем находится папка");
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("Папка не найдена");
-    default:
-        // An empty reason would read as success to the callers.
-        return systemText.isEmpty() ? QStringLiteral("Неизвестная ошибка") : systemText;
-    }
+    const std::string_view known = io::failureText(errnoValue);
+    if (!known.empty())
+        return QString::fromUtf8(known.data(), static_cast<qsizetype>(known.size()));
+    // An empty reason would read as success to the callers.
+    return systemText.isEmpty() ? QStringLiteral("Неизвестная ошибка") : systemText;
 }
 
 } // namespace pa

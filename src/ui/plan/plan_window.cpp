@@ -971,7 +971,7 @@ std::vector<plan::FigureRow> PlanWindow::stiRows() const {
     auto index = [&](double sti) {
         return plan::fixedText(sti, 2, sep) + " (" + std::string(plan::stiBand(sti)) + ")";
     };
-    auto share = [&](double part) { return plan::fixedText(part * 100, 0, sep) + " %"; };
+    auto share = [&](double part) { return plan::shareText(part, sep); };
     const std::string good = plan::fixedText(plan::kStiGood, 2, sep);
     const std::string fair = plan::fixedText(plan::kStiFair, 2, sep);
     return {
