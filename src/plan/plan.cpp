@@ -414,6 +414,22 @@ std::vector<Speaker> layOut(const PlanInputs& in, Method method, Wall oneWall) {
     return ceilingGrid(in, static_cast<int>(rows), static_cast<int>(count));
 }
 
+Speaker inRoom(const PlanInputs& in, Speaker s) {
+    s.x = std::clamp(s.x, 0.0, in.length);
+    switch (s.wall) {
+    case Wall::None:
+        s.y = std::clamp(s.y, 0.0, in.width);
+        break;
+    case Wall::Near:
+        s.y = 0;
+        break;
+    case Wall::Far:
+        s.y = in.width;
+        break;
+    }
+    return s;
+}
+
 double levelAt(const PlanInputs& in, const std::vector<Speaker>& speakers, double x, double y) {
     double energy = 0;
     for (const Speaker& s : speakers) {

@@ -87,6 +87,10 @@ double halfAngleDegrees(const PlanInputs& in);
 // OneWall hangs every wall or horn loudspeaker on oneWall (Near unless Far is given).
 std::vector<Speaker> layOut(const PlanInputs& in, Method method, Wall oneWall = Wall::Near);
 
+// The loudspeaker moved to the nearest place inside the room; a wall or horn loudspeaker onto its
+// wall.
+Speaker inRoom(const PlanInputs& in, Speaker s);
+
 // Layouts above this size are not drawn or mapped.
 inline constexpr std::size_t kMaxDrawnSpeakers = 2000;
 

@@ -300,10 +300,9 @@ int PlanView::speakerAt(QPointF point) const {
 
 plan::Speaker PlanView::kept(const plan::Speaker& s, double x, double y) const {
     plan::Speaker to = s;
-    to.x = std::clamp(x, 0.0, scene_.inputs.length);
-    if (s.wall == plan::Wall::None)
-        to.y = std::clamp(y, 0.0, scene_.inputs.width);
-    return to;
+    to.x = x;
+    to.y = y;
+    return plan::inRoom(scene_.inputs, to);
 }
 
 void PlanView::place(int index, double x, double y) {

@@ -62,20 +62,8 @@ QString editHint(std::size_t count, bool selected) {
 
 // Positions kept from another room: inside this one, wall loudspeakers on their walls.
 std::vector<plan::Speaker> fitted(std::vector<plan::Speaker> speakers, const plan::PlanInputs& in) {
-    for (plan::Speaker& s : speakers) {
-        s.x = std::clamp(s.x, 0.0, in.length);
-        switch (s.wall) {
-        case plan::Wall::None:
-            s.y = std::clamp(s.y, 0.0, in.width);
-            break;
-        case plan::Wall::Near:
-            s.y = 0;
-            break;
-        case plan::Wall::Far:
-            s.y = in.width;
-            break;
-        }
-    }
+    for (plan::Speaker& s : speakers)
+        s = plan::inRoom(in, s);
     return speakers;
 }
 
