@@ -7,6 +7,7 @@
 #include "core/geometry.h"
 #include "plan/energy_map.h"
 #include "plan/plan.h"
+#include "rooms.h"
 #include "timing.h"
 #include "ui/plan/plan_painter.h"
 
@@ -59,18 +60,7 @@ int main(int argc, char** argv) {
     const int steps = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
     const int fullRuns = argc > 2 ? std::max(1, std::atoi(argv[2])) : 9;
 
-    PlanInputs in;
-    in.type = SpeakerType::Ceiling;
-    in.length = 200;
-    in.width = 150;
-    in.mountHeight = 4;
-    in.listenHeight = 1.5;
-    in.dirCoef = kApproxPi / 2;
-    in.totalSpl = 94;
-    in.count = 2000;
-    in.roomNoise = 60;
-    in.overlap = 20;
-    in.speakerWatts = 6;
+    const PlanInputs in = bench::dragHall();
     const std::vector<Speaker> start = layOut(in, Method::ByCount);
     const Grid grid = figureGrid(in.length, in.width);
     QImage image(1200, 800, QImage::Format_ARGB32_Premultiplied);

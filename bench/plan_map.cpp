@@ -4,6 +4,7 @@
 //   pa-bench-plan-map [runs]
 #include "core/geometry.h"
 #include "plan/plan.h"
+#include "rooms.h"
 #include "timing.h"
 
 #include <algorithm>
@@ -81,24 +82,10 @@ int main(int argc, char** argv) {
     std::printf("%u hardware threads, median of %d runs (plain loop: %d)\n",
                 std::thread::hardware_concurrency(), runs, std::max(1, runs / 10));
 
-    PlanInputs ceiling;
-    ceiling.type = SpeakerType::Ceiling;
-    ceiling.length = 40;
-    ceiling.width = 30;
-    ceiling.mountHeight = 3;
-    ceiling.listenHeight = 1.5;
-    ceiling.dirCoef = kApproxPi / 2;
-    ceiling.totalSpl = 94;
-    ceiling.effRange = 6;
-    ceiling.count = 100;
-    ceiling.roomNoise = 70;
-    ceiling.overlap = 10;
-    ceiling.speakerWatts = 3;
+    const PlanInputs ceiling = bench::mapRoom();
     run("ceiling, by count", ceiling, Method::ByCount, runs);
 
-    PlanInputs horn = ceiling;
-    horn.type = SpeakerType::Horn;
-    horn.dirCoef = kApproxFullTurn / 9;
+    const PlanInputs horn = bench::hornRoom();
     run("horn, staggered walls", horn, Method::ByCount, runs);
     return 0;
 }

@@ -7,6 +7,7 @@
 //   QT_QPA_PLATFORM=offscreen pa-bench-plan-view-drag [steps]
 #include "core/geometry.h"
 #include "plan/plan.h"
+#include "rooms.h"
 #include "timing.h"
 #include "ui/plan/plan_view.h"
 
@@ -59,19 +60,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int steps = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
 
-    plan::PlanInputs in;
-    in.type = SpeakerType::Ceiling;
-    in.length = 200;
-    in.width = 150;
-    in.mountHeight = 6;
-    in.listenHeight = 1.5;
-    in.dirCoef = kApproxPi / 2;
-    in.totalSpl = 94;
-    in.effRange = 6;
-    in.count = 2000;
-    in.roomNoise = 60;
-    in.overlap = 10;
-    in.speakerWatts = 3;
+    const plan::PlanInputs in = bench::dragHall();
 
     PlanView view;
     view.resize(700, 600);

@@ -7,6 +7,7 @@
 #include "plan/acoustics.h"
 #include "plan/plan.h"
 #include "plan/sti.h"
+#include "rooms.h"
 #include "timing.h"
 
 #include <algorithm>
@@ -79,28 +80,16 @@ int main(int argc, char** argv) {
     std::printf("%u hardware threads, median of %d runs (plain: %d)\n",
                 std::thread::hardware_concurrency(), runs, std::max(1, runs / 10));
 
-    PlanInputs ceiling;
-    ceiling.type = SpeakerType::Ceiling;
-    ceiling.length = 40;
-    ceiling.width = 30;
-    ceiling.mountHeight = 3;
-    ceiling.listenHeight = 1.5;
-    ceiling.dirCoef = kApproxPi / 2;
-    ceiling.totalSpl = 94;
-    ceiling.effRange = 6;
-    ceiling.count = 100;
+    PlanInputs ceiling = bench::mapRoom();
     ceiling.roomNoise = 50;
-    ceiling.overlap = 10;
-    ceiling.speakerWatts = 3;
     RoomInput office;
     office.floor = alphaOf("carpet-concrete");
     office.ceiling = alphaOf("mineral-tile");
     office.walls = alphaOf("plaster-masonry");
     run("ceiling, office finishes", ceiling, office, runs);
 
-    PlanInputs horn = ceiling;
-    horn.type = SpeakerType::Horn;
-    horn.dirCoef = kApproxFullTurn / 9;
+    PlanInputs horn = bench::hornRoom();
+    horn.roomNoise = ceiling.roomNoise;
     horn.mountHeight = 6;
     RoomInput hall;
     hall.height = 10;
