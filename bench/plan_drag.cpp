@@ -4,7 +4,6 @@
 // ratio, and the largest difference between the updated map and a full one after all the steps.
 //
 //   pa-bench-plan-drag [steps] [full runs]
-#include "core/geometry.h"
 #include "plan/energy_map.h"
 #include "plan/plan.h"
 #include "rooms.h"

@@ -2,7 +2,6 @@
 // grid and layout, and prints both times, their ratio and the largest difference in dB.
 //
 //   pa-bench-plan-map [runs]
-#include "core/geometry.h"
 #include "plan/plan.h"
 #include "rooms.h"
 #include "timing.h"

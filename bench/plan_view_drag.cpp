@@ -5,7 +5,6 @@
 // the room fitted and zoomed in.
 //
 //   QT_QPA_PLATFORM=offscreen pa-bench-plan-view-drag [steps]
-#include "core/geometry.h"
 #include "plan/plan.h"
 #include "rooms.h"
 #include "timing.h"

@@ -3,7 +3,6 @@
 // times and the largest difference.
 //
 //   pa-bench-sti-map [runs]
-#include "core/geometry.h"
 #include "plan/acoustics.h"
 #include "plan/plan.h"
 #include "plan/sti.h"
