@@ -81,7 +81,8 @@ std::vector<Speaker> ceilingGrid(const PlanInputs& in, int rows, int count) {
         const int inRow = least + (row < fuller ? 1 : 0);
         const double cellX = in.length / inRow;
         for (int column = 0; column < inRow; ++column)
-            out.push_back({(column + 0.5) * cellX, (row + 0.5) * cellY, Wall::None});
+            out.push_back({std::min((column + 0.5) * cellX, in.length),
+                           std::min((row + 0.5) * cellY, in.width), Wall::None});
     }
     return out;
 }
@@ -91,9 +92,11 @@ std::vector<Speaker> wallRow(const PlanInputs& in, bool staggered, Wall oneWall)
     std::vector<Speaker> out;
     out.reserve(static_cast<std::size_t>(in.count));
     const double cell = in.length / in.count;
+    // A subnormal length loses the cell's digits, and the last place could land past the wall.
     for (int k = 0; k < in.count; ++k) {
         const bool far = staggered ? k % 2 == 1 : oneWall == Wall::Far;
-        out.push_back({(k + 0.5) * cell, far ? in.width : 0.0, far ? Wall::Far : Wall::Near});
+        out.push_back({std::min((k + 0.5) * cell, in.length), far ? in.width : 0.0,
+                       far ? Wall::Far : Wall::Near});
     }
     return out;
 }
