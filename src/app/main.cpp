@@ -2,9 +2,11 @@
 #include "ui/application_setup.h"
 #include "ui/dialogs.h"
 #include "ui/main/form1.h"
+#include "ui/project/project_recovery.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QStandardPaths>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -22,9 +24,17 @@ int main(int argc, char* argv[]) {
                                                 QLatin1Char('/') + moduleName))});
 
     pa::MessageBoxDialogs dialogs(nullptr);
+    // Outlives the window, whose project keeps its copies there.
+    pa::ProjectRecovery recovery(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+                                 QStringLiteral("/recovery"));
     pa::Form1 window(dialogs, std::move(plan), QDir::currentPath());
+    window.keepRecoveryCopies(recovery);
     // Message boxes without a parent take the program's icon; the window has drawn it already.
     QApplication::setWindowIcon(window.windowIcon());
     window.show();
+    pa::offerRecovery(recovery, dialogs,
+                      [&window](const pa::project::Project& project, const QString& fileName) {
+                          window.restoreProject(project, fileName);
+                      });
     return QApplication::exec();
 }

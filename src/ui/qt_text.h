@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <string>
 #include <string_view>
 
 namespace pa {
@@ -9,6 +10,11 @@ namespace pa {
 // Text of the Qt-free layers (UTF-8) as the widgets take it.
 inline QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// And back.
+inline std::string str(const QString& text) {
+    return text.toStdString();
 }
 
 } // namespace pa

@@ -12,6 +12,7 @@
 #include "ui/project/project_window.h"
 
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QRadioButton>
@@ -23,10 +24,6 @@
 namespace pa {
 
 namespace {
-
-std::string str(const QString& text) {
-    return text.toStdString();
-}
 
 // Which results a user's change to a numeric field makes stale.
 enum class Stale { Coverage, Attenuation };
@@ -393,13 +390,34 @@ void Form1::showPlan() {
 }
 
 void Form1::showProject() {
-    if (project_ == nullptr)
+    if (project_ == nullptr) {
         project_ = new ProjectWindow(
             dialogs_, [this] { return lastRoom_; }, [this] { return decimalSeparator(); },
             workingFolder_, this);
+        if (recovery_ != nullptr)
+            project_->keepRecoveryCopies(*recovery_);
+    }
     project_->show();
     project_->raise();
     project_->activateWindow();
+}
+
+void Form1::keepRecoveryCopies(ProjectRecovery& recovery) {
+    recovery_ = &recovery;
+    if (project_ != nullptr)
+        project_->keepRecoveryCopies(recovery);
+}
+
+void Form1::restoreProject(const project::Project& project, const QString& fileName) {
+    showProject();
+    project_->restore(project, fileName);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (project_ != nullptr && !project_->mayClose())
+        event->ignore();
+    else
+        event->accept();
 }
 
 // The window's inputs as they stand, the way a project keeps a room: texts as typed or picked,

@@ -25,6 +25,7 @@ class QTimer;
 
 namespace pa {
 
+class ProjectRecovery;
 class ProjectWindow;
 
 // The program's one window: the inputs, the five lists, the type and gradation options, the
@@ -42,6 +43,15 @@ public:
     // Type letter of each entry of the model list, and noise level of each room of the room list.
     const std::array<QString, kCatalogue.size()>& TypeLetter() const { return typeLetter_; }
     const std::array<int, kRoomPresets.size()>& NoisePreset() const { return noisePreset_; }
+
+    // Where the project window keeps copies of unsaved changes, from its first opening on.
+    void keepRecoveryCopies(ProjectRecovery& recovery);
+    // Opens the project window on a project a crash left unsaved.
+    void restoreProject(const project::Project& project, const QString& fileName);
+
+protected:
+    // The program ends with this window: unsaved changes of the project are asked about first.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void connectBehaviour();
@@ -94,6 +104,7 @@ private:
 
     std::optional<project::Room> lastRoom_;
     ProjectWindow* project_ = nullptr; // built on first use, owned as a child
+    ProjectRecovery* recovery_ = nullptr;
 };
 
 } // namespace pa

@@ -5,6 +5,7 @@
 #include "plan/plan.h"
 #include "project/project_file.h"
 #include "ui/artwork.h"
+#include "ui/project/project_recovery.h"
 #include "ui/qt_text.h"
 
 #include <QCloseEvent>
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimer>
@@ -251,6 +253,9 @@ ProjectWindow::ProjectWindow(Dialogs& dialogs, LastCalculation lastCalculation,
 
     buildMenu();
     connect(&undo_, &QUndoStack::cleanChanged, this, &ProjectWindow::showTitle);
+    connect(&undo_, &QUndoStack::cleanChanged, this, &ProjectWindow::unsavedChanged);
+    recoveryTimer_.setInterval(ProjectRecovery::kInterval);
+    connect(&recoveryTimer_, &QTimer::timeout, this, &ProjectWindow::writeRecoveryCopy);
     apply(project_);
 }
 
@@ -430,12 +435,23 @@ void ProjectWindow::showTitle() {
     setWindowModified(!undo_.isClean());
 }
 
+std::string ProjectWindow::typedName(const QString& text) {
+    QString kept;
+    for (const QChar c : text)
+        if (c.category() != QChar::Other_Control)
+            kept.append(c);
+    if (kept.size() != text.size())
+        dialogs_.information(
+            kProgramTitle, QStringLiteral("Управляющие символы в имени удалены: ") + quoted(kept));
+    return str(kept);
+}
+
 void ProjectWindow::headerEdited() {
     project::Project changed = project_;
-    changed.name = nameField_->text().toStdString();
-    changed.objectName = objectField_->text().toStdString();
-    changed.address = addressField_->text().toStdString();
-    changed.author = authorField_->text().toStdString();
+    changed.name = typedName(nameField_->text());
+    changed.objectName = typedName(objectField_->text());
+    changed.address = typedName(addressField_->text());
+    changed.author = typedName(authorField_->text());
     change(QStringLiteral("Данные проекта"), std::move(changed));
 }
 
@@ -443,7 +459,7 @@ void ProjectWindow::roomRenamed(int row, const QString& name) {
     if (row < 0 || static_cast<std::size_t>(row) >= project_.rooms.size())
         return;
     project::Project changed = project_;
-    changed.rooms[static_cast<std::size_t>(row)].name = name.toStdString();
+    changed.rooms[static_cast<std::size_t>(row)].name = typedName(name);
     change(QStringLiteral("Имя помещения"), std::move(changed));
 }
 
@@ -489,7 +505,7 @@ void ProjectWindow::lineEdited(int row, int column, const QString& text) {
     const std::optional<double> number = parseNumber(typed, decimalSeparator_());
     switch (static_cast<LineField>(column)) {
     case LineField::Name:
-        line.name = typed;
+        line.name = typedName(text.trimmed());
         break;
     case LineField::Voltage:
         // Anything but a whole number of volts stands as 0, which the check refuses.
@@ -553,6 +569,7 @@ bool ProjectWindow::settleChanges() {
 
 void ProjectWindow::replace(const project::Project& project, const QString& fileName) {
     fileName_ = fileName;
+    stampFile();
     undo_.clear();
     apply(project);
 }
@@ -593,6 +610,13 @@ bool ProjectWindow::saveAs() {
 }
 
 bool ProjectWindow::saveTo(const QString& path) {
+    if (path == fileName_ && fileChangedElsewhere() &&
+        dialogs_.yesNoQuestion(kProgramTitle,
+                               QStringLiteral("Файл ") + quoted(path) +
+                                   QStringLiteral(" изменен другой программой после того, как "
+                                                  "проект был открыт или сохранен. Заменить его "
+                                                  "текущим проектом?")) != Dialogs::Answer::Yes)
+        return false;
     const std::string failure = project::saveProject(path.toStdString(), project_);
     if (!failure.empty()) {
         dialogs_.information(kProgramTitle, QStringLiteral("Не удалось сохранить проект в файл ") +
@@ -600,16 +624,86 @@ bool ProjectWindow::saveTo(const QString& path) {
         return false;
     }
     fileName_ = path;
+    stampFile();
     undo_.setClean();
     showTitle();
     return true;
 }
 
-void ProjectWindow::closeEvent(QCloseEvent* event) {
-    if (settleChanges())
-        event->accept();
+void ProjectWindow::stampFile() {
+    const QFileInfo file(fileName_);
+    fileModified_ = file.exists() ? file.lastModified() : QDateTime();
+    fileSize_ = file.exists() ? file.size() : -1;
+}
+
+// A file that is gone is not another program's work to keep: saving makes it anew.
+bool ProjectWindow::fileChangedElsewhere() const {
+    const QFileInfo file(fileName_);
+    return !fileName_.isEmpty() && file.exists() &&
+           (file.lastModified() != fileModified_ || file.size() != fileSize_);
+}
+
+void ProjectWindow::keepRecoveryCopies(ProjectRecovery& recovery) {
+    recovery_ = &recovery;
+    unsavedChanged(undo_.isClean());
+}
+
+void ProjectWindow::unsavedChanged(bool clean) {
+    if (recovery_ == nullptr)
+        return;
+    if (clean) {
+        recoveryTimer_.stop();
+        recovery_->drop();
+    } else if (!recoveryTimer_.isActive()) {
+        recoveryTimer_.start();
+    }
+}
+
+// A copy that cannot be written is not worth a box every minute: the status bar says it.
+void ProjectWindow::writeRecoveryCopy() {
+    if (recovery_ == nullptr || undo_.isClean())
+        return;
+    const std::string failure = recovery_->keep(project_, fileName_);
+    if (failure.empty())
+        statusBar()->clearMessage();
     else
+        statusBar()->showMessage(QStringLiteral("Не удалось записать копию для восстановления: ") +
+                                 qs(failure));
+}
+
+void ProjectWindow::restore(const project::Project& project, const QString& fileName) {
+    replace(project, fileName);
+    // Never clean again until saved: the changes are the crash's, not on disk.
+    undo_.resetClean();
+    showTitle();
+    unsavedChanged(false);
+    writeRecoveryCopy();
+}
+
+bool ProjectWindow::mayClose() {
+    return settleChanges();
+}
+
+// Closing on «Нет» gives the changes up: the window opens next time as the project was saved.
+void ProjectWindow::closeEvent(QCloseEvent* event) {
+    if (!settleChanges()) {
         event->ignore();
+        return;
+    }
+    if (!undo_.isClean()) {
+        if (undo_.cleanIndex() >= 0) {
+            undo_.setIndex(undo_.cleanIndex());
+        } else {
+            // Taken back after a crash: as saved is what the file holds, if it still reads.
+            const project::ReadOutcome read =
+                fileName_.isEmpty() ? project::ReadOutcome{} : project::openProject(str(fileName_));
+            if (read.project)
+                replace(*read.project, fileName_);
+            else
+                replace({}, {});
+        }
+    }
+    event->accept();
 }
 
 } // namespace pa

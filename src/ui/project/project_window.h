@@ -4,8 +4,10 @@
 #include "project/project_figures.h"
 #include "ui/dialogs.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QString>
+#include <QTimer>
 #include <QUndoStack>
 
 #include <functional>
@@ -17,6 +19,8 @@ class QPlainTextEdit;
 class QTableWidget;
 
 namespace pa {
+
+class ProjectRecovery;
 
 // The room the main window's last successful calculation describes; nothing before one.
 using LastCalculation = std::function<std::optional<project::Room>()>;
@@ -52,6 +56,17 @@ public:
     void addLine();
     void removeSelectedLine();
 
+    // Copies the project to recovery every ProjectRecovery::kInterval while it has unsaved
+    // changes; the copy goes once they are saved or given up.
+    void keepRecoveryCopies(ProjectRecovery& recovery);
+    // Writes the recovery copy now, as the timer does.
+    void writeRecoveryCopy();
+    // Takes back a project a crash left unsaved: shown with unsaved changes, to be saved into
+    // fileName (empty for one never saved).
+    void restore(const project::Project& project, const QString& fileName);
+    // Whether the program may end: asks about unsaved changes as closing the window does.
+    bool mayClose();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -66,6 +81,9 @@ private:
     void apply(const project::Project& project);
     void showFigures();
     void showTitle();
+    // A typed name without control characters, which a file or a table cannot show; says so
+    // when there were some.
+    std::string typedName(const QString& text);
     void headerEdited();
     void roomRenamed(int row, const QString& name);
     void roomWired(int row, const QString& lineId);
@@ -73,6 +91,11 @@ private:
     // Whether the work may go on: nothing unsaved, or saved, or dropped on the user's word.
     bool settleChanges();
     bool saveTo(const QString& path);
+    // Notes the file's state after reading or writing it; saving asks before it replaces a file
+    // that another program changed since.
+    void stampFile();
+    bool fileChangedElsewhere() const;
+    void unsavedChanged(bool clean);
     // A project opened from a file or started anew, with nothing to undo.
     void replace(const project::Project& project, const QString& fileName);
     QString shownName() const;
@@ -86,6 +109,10 @@ private:
     QUndoStack undo_;
     project::FiguresCache cache_;
     bool filling_ = false; // the tables are being filled, not edited
+    ProjectRecovery* recovery_ = nullptr;
+    QTimer recoveryTimer_;
+    QDateTime fileModified_; // of fileName_ when last read or written
+    qint64 fileSize_ = -1;
 
     QLineEdit* nameField_ = nullptr;
     QLineEdit* objectField_ = nullptr;

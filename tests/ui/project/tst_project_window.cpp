@@ -1,8 +1,10 @@
 #include "project/project_file.h"
+#include "ui/project/project_recovery.h"
 #include "ui/project/project_window.h"
 #include "ui/ui_test_support.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -54,6 +56,10 @@ private slots:
     void fileFaults();
     void lineEdits_data();
     void lineEdits();
+    void fileChangedElsewhere_data();
+    void fileChangedElsewhere();
+    void recoveryCopies_data();
+    void recoveryCopies();
 };
 
 void TstProjectWindow::addFromCalculation_data() {
@@ -127,7 +133,7 @@ void TstProjectWindow::unsavedChanges_data() {
     QTest::addColumn<bool>("stillOpen");
     QTest::addColumn<int>("roomsAfter");
     QTest::addColumn<bool>("saved");
-    QTest::newRow("close, Нет discards") << "close" << Dialogs::Answer::No << false << 1 << false;
+    QTest::newRow("close, Нет discards") << "close" << Dialogs::Answer::No << false << 0 << false;
     QTest::newRow("close, Отмена keeps")
         << "close" << Dialogs::Answer::Cancel << true << 1 << false;
     QTest::newRow("close, Да saves") << "close" << Dialogs::Answer::Yes << false << 1 << true;
@@ -136,6 +142,10 @@ void TstProjectWindow::unsavedChanges_data() {
         << "newAction" << Dialogs::Answer::Cancel << true << 1 << false;
     QTest::newRow("open, Да saves first")
         << "openAction" << Dialogs::Answer::Yes << true << 1 << true;
+    // stillOpen is then the main window's: quitting is refused or done.
+    QTest::newRow("quit, Отмена keeps the program")
+        << "quit" << Dialogs::Answer::Cancel << true << 1 << false;
+    QTest::newRow("quit, Да saves") << "quit" << Dialogs::Answer::Yes << false << 1 << true;
 }
 
 void TstProjectWindow::unsavedChanges() {
@@ -154,11 +164,14 @@ void TstProjectWindow::unsavedChanges() {
     p.w.dialogs.saves.append({p.file("s.pacov"), {}});
     if (command == "close")
         p.project->close();
+    else if (command == "quit")
+        p.w.window->close();
     else
         p.trigger(command.toLatin1().constData());
     QCOMPARE(p.w.dialogs.questions(),
              QStringList("Расчет громкоговорителей|Сохранить изменения в проекте «Школа»?"));
-    QCOMPARE(p.project->isVisible(), stillOpen);
+    QCOMPARE((command == "quit" ? static_cast<QWidget*>(p.w.window.get()) : p.project)->isVisible(),
+             stillOpen);
     QCOMPARE(static_cast<int>(p.project->project().rooms.size()), roomsAfter);
     QCOMPARE(QFile::exists(p.file("s.pacov")), saved);
     if (saved)
@@ -221,6 +234,8 @@ void TstProjectWindow::lineEdits_data() {
                                   << "100" << true;
     QTest::newRow("a section that is no number") << 3 << "abc"
                                                  << "1.50" << true;
+    QTest::newRow("control characters leave a name")
+        << 0 << QString("Л\x01ифт\t") << "Лифт" << true;
 }
 
 // A line's fields take what a file can hold; a room wired to it counts on it.
@@ -242,6 +257,87 @@ void TstProjectWindow::lineEdits() {
     lines->item(0, column)->setText(typed);
     QTRY_COMPARE(lines->item(0, column)->text(), shown);
     QCOMPARE(p.w.dialogs.informations().size(), refused ? 1 : 0);
+}
+
+void TstProjectWindow::fileChangedElsewhere_data() {
+    QTest::addColumn<Dialogs::Answer>("answer");
+    QTest::newRow("Нет keeps the other program's file") << Dialogs::Answer::No;
+    QTest::newRow("Да replaces it") << Dialogs::Answer::Yes;
+}
+
+// Saving over a file another program wrote since asks first, and «Нет» leaves it byte for byte.
+void TstProjectWindow::fileChangedElsewhere() {
+    QFETCH(Dialogs::Answer, answer);
+    ProjectUnderTest p;
+    p.calculate();
+    p.add();
+    const QString path = p.file("a.pacov");
+    p.w.dialogs.saves.append({path, {}});
+    p.trigger("saveAsAction");
+    const QByteArray theirs = R"({"format": 1, "rooms": [], "name": "чужой"})";
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(theirs);
+    file.close();
+    p.add();
+    p.w.dialogs.answers.append(answer);
+    p.trigger("saveAction");
+    QCOMPARE(p.w.dialogs.questions().size(), 1);
+    QVERIFY(p.w.dialogs.questions()[0].contains("изменен другой программой"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray after = file.readAll();
+    QCOMPARE(after == theirs, answer == Dialogs::Answer::No);
+    QCOMPARE(p.project->isWindowModified(), answer == Dialogs::Answer::No);
+}
+
+void TstProjectWindow::recoveryCopies_data() {
+    QTest::addColumn<Dialogs::Answer>("answer");
+    QTest::newRow("taken back") << Dialogs::Answer::Yes;
+    QTest::newRow("declined") << Dialogs::Answer::No;
+}
+
+// One program's copy is not another running program's to offer; once its owner is gone (here:
+// the lock let go without the copy being dropped, as a killed program leaves it) the next start
+// offers it, and it is gone from the folder either way.
+void TstProjectWindow::recoveryCopies() {
+    QFETCH(Dialogs::Answer, answer);
+    QTemporaryDir folder;
+    ProjectUnderTest p;
+    ProjectRecovery running(folder.path());
+    p.w.window->keepRecoveryCopies(running);
+    p.calculate();
+    p.add();
+    p.project->writeRecoveryCopy();
+    const QDir copies(folder.path(), "*.pacov");
+    QCOMPARE(copies.count(), 1U);
+    ProjectRecovery other(folder.path());
+    QVERIFY(other.orphans().empty());
+
+    // What a killed program leaves: its copy and its name, and no lock.
+    const QString copy = copies.absoluteFilePath(copies.entryList()[0]);
+    QVERIFY(QFile::copy(copy, folder.filePath("gone.pacov")));
+    QFile source(folder.filePath("gone.source"));
+    QVERIFY(source.open(QIODevice::WriteOnly));
+    source.write("/x/Школа.pacov");
+    source.close();
+    ProjectUnderTest next;
+    next.w.dialogs.answers.append(answer);
+    offerRecovery(other, next.w.dialogs,
+                  [&](const project::Project& project, const QString& fileName) {
+                      next.w.window->restoreProject(project, fileName);
+                  });
+    QCOMPARE(next.w.dialogs.questions().size(), 1);
+    QVERIFY(next.w.dialogs.questions()[0].contains("(файл «/x/Школа.pacov»)"));
+    QVERIFY(!QFile::exists(folder.filePath("gone.pacov")));
+    const bool taken = answer == Dialogs::Answer::Yes;
+    QCOMPARE(next.project->project().rooms.size(), taken ? 1U : 0U);
+    QCOMPARE(next.project->fileName(), taken ? QString("/x/Школа.pacov") : QString());
+    QCOMPARE(next.project->isWindowModified(), taken);
+
+    // Saved, the running program's copy goes.
+    p.w.dialogs.saves.append({p.file("s.pacov"), {}});
+    p.trigger("saveAsAction");
+    QCOMPARE(QDir(folder.path(), "*.pacov").count(), 0U);
 }
 
 QTEST_MAIN(TstProjectWindow)
