@@ -211,6 +211,9 @@ ProjectFigures projectFigures(const Project& project, const FigureOptions& optio
     threads = std::min<std::size_t>(threads, std::max<std::size_t>(1, project.rooms.size()));
     // Rooms go to whichever thread is free next: their costs differ by thousands.
     std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> done{0};
+    std::atomic<bool> stopped{false};
+    std::vector<char> pending(options.keptOnly ? project.rooms.size() : 0, 0);
     std::exception_ptr failure;
     std::mutex failureMutex;
     const auto work = [&] {
@@ -219,15 +222,22 @@ ProjectFigures projectFigures(const Project& project, const FigureOptions& optio
                 const Room& room = project.rooms[i];
                 if (options.cache == nullptr) {
                     out.rooms[i] = roomFigures(room, decimalSeparator, options.levels);
-                    continue;
+                } else {
+                    const std::string key = cacheKey(room, options);
+                    std::optional<RoomFigures> kept = options.cache->find(key);
+                    if (!kept && options.keptOnly && options.levels) {
+                        kept = roomFigures(room, decimalSeparator, false);
+                        pending[i] = 1;
+                    } else if (!kept) {
+                        kept = roomFigures(room, decimalSeparator, options.levels);
+                        options.cache->keep(key, *kept);
+                    }
+                    out.rooms[i] = std::move(*kept);
                 }
-                const std::string key = cacheKey(room, options);
-                std::optional<RoomFigures> kept = options.cache->find(key);
-                if (!kept) {
-                    kept = roomFigures(room, decimalSeparator, options.levels);
-                    options.cache->keep(key, *kept);
+                if (options.progress && !options.progress(++done, project.rooms.size())) {
+                    stopped = true;
+                    next = project.rooms.size();
                 }
-                out.rooms[i] = std::move(*kept);
             }
         } catch (...) {
             const std::lock_guard lock(failureMutex);
@@ -248,8 +258,21 @@ ProjectFigures projectFigures(const Project& project, const FigureOptions& optio
     }
     if (failure)
         std::rethrow_exception(failure);
-    if (options.cache != nullptr)
+    out.stopped = stopped;
+    // A stopped computation or one that left rooms to compute did not ask for every room it
+    // will: nothing is forgotten yet.
+    if (options.cache != nullptr && !stopped && !options.keptOnly)
         options.cache->forgetUnused();
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        if (!pending[i])
+            continue;
+        out.pending.push_back(i);
+        const RoomFigures& f = out.rooms[i];
+        if (f.calculated()) {
+            const plan::Grid grid = plan::figureGrid(f.inputs->length, f.inputs->width);
+            out.pendingWork += static_cast<double>(f.speakers.size()) * grid.columns * grid.rows;
+        }
+    }
 
     std::vector<double> lineWatts(project.lines.size(), 0);
     std::vector<std::size_t> lineRooms(project.lines.size(), 0);

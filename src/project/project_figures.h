@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -85,6 +86,11 @@ struct ProjectFigures {
     std::vector<BillRow> bill;      // in the order models first appear
     double totalWatts = 0;
     std::vector<std::string> notes; // rooms without figures or without a line
+    // With FigureOptions::keptOnly: the rooms whose level figures are still to be computed,
+    // and the cost of their maps (loudspeakers times grid points, all rooms summed).
+    std::vector<std::size_t> pending;
+    double pendingWork = 0;
+    bool stopped = false; // the progress callback stopped the computation; rooms are partial
 };
 
 // The figures of rooms as they were last computed, by everything that decides them (not by a
@@ -111,6 +117,11 @@ struct FigureOptions {
     bool levels = true;   // the level map's figures too (see roomFigures)
     FiguresCache* cache = nullptr;
     std::string_view decimalSeparator = ".";
+    // Rooms whose level figures the cache does not hold get the quick ones and are listed in
+    // ProjectFigures::pending: what a window shows at once while the rest is computed.
+    bool keptOnly = false;
+    // Called from any computing thread after each room; false stops the computation.
+    std::function<bool(std::size_t done, std::size_t total)> progress{};
 };
 
 // Every figure of the project.

@@ -5,6 +5,7 @@
 #include "plan/plan.h"
 #include "project/project_file.h"
 #include "ui/artwork.h"
+#include "ui/project/figures_job.h"
 #include "ui/project/project_recovery.h"
 #include "ui/qt_text.h"
 
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
@@ -251,6 +253,18 @@ ProjectWindow::ProjectWindow(Dialogs& dialogs, LastCalculation lastCalculation,
     layout->addWidget(split, 1);
     setCentralWidget(central);
 
+    figuresJob_ = std::make_unique<FiguresJob>(
+        cache_, [this](const project::ProjectFigures& figures) { showFigures(figures); },
+        [this](std::size_t done, std::size_t total) {
+            progress_->setMaximum(static_cast<int>(total));
+            progress_->setValue(static_cast<int>(done));
+        });
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("figuresProgress"));
+    progress_->setFormat(QStringLiteral("Расчет уровней: %v из %m"));
+    progress_->hide();
+    statusBar()->addPermanentWidget(progress_);
+
     buildMenu();
     connect(&undo_, &QUndoStack::cleanChanged, this, &ProjectWindow::showTitle);
     connect(&undo_, &QUndoStack::cleanChanged, this, &ProjectWindow::unsavedChanged);
@@ -258,6 +272,8 @@ ProjectWindow::ProjectWindow(Dialogs& dialogs, LastCalculation lastCalculation,
     connect(&recoveryTimer_, &QTimer::timeout, this, &ProjectWindow::writeRecoveryCopy);
     apply(project_);
 }
+
+ProjectWindow::~ProjectWindow() = default;
 
 QWidget* ProjectWindow::buildHeader() {
     auto* header = new QWidget(this);
@@ -336,9 +352,17 @@ void ProjectWindow::apply(const project::Project& project) {
 }
 
 void ProjectWindow::showFigures() {
+    showFigures(figuresJob_->start(project_, decimalSeparator_()));
+}
+
+// Rooms whose levels are still being computed show «…» where the levels go.
+void ProjectWindow::showFigures(const project::ProjectFigures& figures) {
     const std::string separator = decimalSeparator_();
-    const project::ProjectFigures figures =
-        project::projectFigures(project_, {0, true, &cache_, separator});
+    progress_->setVisible(!figures.pending.empty());
+    if (!figures.pending.empty()) {
+        progress_->setMaximum(static_cast<int>(project_.rooms.size()));
+        progress_->setValue(0);
+    }
     const auto number = [&](double value, int decimals) {
         return qs(plan::fixedText(value, decimals, separator));
     };
@@ -350,7 +374,9 @@ void ProjectWindow::showFigures() {
         const project::Room& room = project_.rooms[i];
         const project::RoomFigures& f = figures.rooms[i];
         const project::Line* line = project_.line(room.line);
-        const ChecksCell checks = checksOf(f, separator);
+        const bool pending = std::binary_search(figures.pending.begin(), figures.pending.end(), i);
+        const ChecksCell checks =
+            pending ? ChecksCell{QStringLiteral("…"), {}, false} : checksOf(f, separator);
         const std::array<QString, kRoomColumns.size()> cells{
             qs(room.name),
             qs(room.floor),
@@ -359,10 +385,11 @@ void ProjectWindow::showFigures() {
             qs(typeWord(room.type)),
             qs(room.model),
             f.calculated() ? QString::number(f.speakers.size()) : QStringLiteral("—"),
-            f.calculated() && f.figures.mapped
+            pending ? QStringLiteral("…")
+            : f.calculated() && f.figures.mapped
                 ? number(f.figures.minLevel, 1) + QStringLiteral(" дБ")
                 : QStringLiteral("—"),
-            shareOf(f, separator),
+            pending ? QStringLiteral("…") : shareOf(f, separator),
             checks.text,
             line ? lineCaption(*line) : QString(),
         };

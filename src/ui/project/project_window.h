@@ -11,15 +11,18 @@
 #include <QUndoStack>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 class QLineEdit;
+class QProgressBar;
 class QPlainTextEdit;
 class QTableWidget;
 
 namespace pa {
 
+class FiguresJob;
 class ProjectRecovery;
 
 // The room the main window's last successful calculation describes; nothing before one.
@@ -36,6 +39,7 @@ public:
     ProjectWindow(Dialogs& dialogs, LastCalculation lastCalculation,
                   std::function<std::string()> decimalSeparator, QString workingFolder,
                   QWidget* parent = nullptr);
+    ~ProjectWindow() override;
 
     const project::Project& project() const { return project_; }
     // The file the project was last opened from or saved to; empty for a new one.
@@ -80,6 +84,7 @@ private:
     // Shows the project as it is now: fields, rooms, lines, totals and title.
     void apply(const project::Project& project);
     void showFigures();
+    void showFigures(const project::ProjectFigures& figures);
     void showTitle();
     // A typed name without control characters, which a file or a table cannot show; says so
     // when there were some.
@@ -108,6 +113,8 @@ private:
     QString fileName_;
     QUndoStack undo_;
     project::FiguresCache cache_;
+    std::unique_ptr<FiguresJob> figuresJob_; // stopped before the cache goes
+    QProgressBar* progress_ = nullptr;
     bool filling_ = false; // the tables are being filled, not edited
     ProjectRecovery* recovery_ = nullptr;
     QTimer recoveryTimer_;

@@ -1,3 +1,4 @@
+#include "project/project_figures.h"
 #include "project/project_file.h"
 #include "ui/project/project_recovery.h"
 #include "ui/project/project_window.h"
@@ -60,6 +61,7 @@ private slots:
     void fileChangedElsewhere();
     void recoveryCopies_data();
     void recoveryCopies();
+    void levelsOffTheInterfaceThread();
 };
 
 void TstProjectWindow::addFromCalculation_data() {
@@ -338,6 +340,27 @@ void TstProjectWindow::recoveryCopies() {
     p.w.dialogs.saves.append({p.file("s.pacov"), {}});
     p.trigger("saveAsAction");
     QCOMPARE(QDir(folder.path(), "*.pacov").count(), 0U);
+}
+
+// A hall too big to map within a frame shows its count at once and its levels when the thread
+// brings them, the same levels the project's figures give.
+void TstProjectWindow::levelsOffTheInterfaceThread() {
+    ProjectUnderTest p;
+    p.calculate();
+    p.add();
+    project::Project hall = p.project->project();
+    hall.rooms[0].length = hall.rooms[0].width = "80";
+    p.project->restore(hall, {});
+    const project::ProjectFigures expected = project::projectFigures(hall);
+    QVERIFY(expected.rooms[0].figures.mapped);
+    QCOMPARE(p.rooms()->item(0, 5)->text(), QString::number(expected.rooms[0].speakers.size()));
+    QCOMPARE(p.rooms()->item(0, 6)->text(), QString("…"));
+    QVERIFY(p.project->findChild<QWidget*>("figuresProgress")->isVisibleTo(p.project));
+    QTRY_VERIFY_WITH_TIMEOUT(p.rooms()->item(0, 6)->text() != "…", 20000);
+    QCOMPARE(p.rooms()->item(0, 6)->text(),
+             QString::fromStdString(plan::fixedText(expected.rooms[0].figures.minLevel, 1, ".")) +
+                 " дБ");
+    QVERIFY(!p.project->findChild<QWidget*>("figuresProgress")->isVisibleTo(p.project));
 }
 
 QTEST_MAIN(TstProjectWindow)
