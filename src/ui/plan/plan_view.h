@@ -45,8 +45,8 @@ public:
     PlanMapping fitMapping() const;
     // Shows the whole room again.
     void fitRoom();
-    // Draws another map, made from the room given (none leaves the direct map).
-    void setMap(MapKind map, std::optional<plan::RoomAcoustics> room);
+    // Draws another map, made from the room given (none leaves the direct map) as it is set.
+    void setMap(MapKind map, std::optional<plan::RoomAcoustics> room, plan::RoomSetup setup);
     // The places dragged loudspeakers keep to from now on; arrow keys keep their own steps.
     void setSnap(Snap snap);
 
