@@ -204,12 +204,16 @@ void levels(const PlanInputs& in, const std::vector<float>& map, Figures& f) {
 
 // A room for sleep: the least level of a second map, at the sleeper's head. The reverberant level
 // is the same everywhere, so the least total level is at the least direct one.
-void headLevels(const PlanInputs& in, const std::vector<Speaker>& speakers, Figures& f) {
-    PlanInputs head = in;
-    head.listenHeight = f.room.headHeight;
+void headLevels(const PlanInputs& in, const std::vector<Speaker>& speakers,
+                const std::vector<float>* kept, Figures& f) {
     const Grid grid = figureGrid(in.length, in.width);
-    const std::vector<float> map = levelMap(head, speakers, grid);
-    if (map.empty())
+    std::vector<float> computed;
+    if (!kept)
+        computed = levelMap(atHead(in, f.room), speakers, grid);
+    const std::vector<float>& map = kept ? *kept : computed;
+    if (map.size() !=
+            static_cast<std::size_t>(grid.columns) * static_cast<std::size_t>(grid.rows) ||
+        map.empty())
         return;
     const auto least =
         static_cast<std::size_t>(std::min_element(map.begin(), map.end()) - map.begin());
@@ -522,7 +526,8 @@ Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers, std:
 }
 
 Figures figuresFromMap(const PlanInputs& in, const std::vector<Speaker>& speakers,
-                       const std::vector<float>& map, const RoomChecks& room) {
+                       const std::vector<float>& map, const RoomChecks& room,
+                       const std::vector<float>* headMap) {
     Figures f;
     f.count = speakers.size();
     f.calculatedCount = in.count;
@@ -544,8 +549,14 @@ Figures figuresFromMap(const PlanInputs& in, const std::vector<Speaker>& speaker
     if (!speakers.empty() && speakers.size() <= kMaxDrawnSpeakers)
         levels(in, map, f);
     if (f.mapped && room.sleeping)
-        headLevels(in, speakers, f);
+        headLevels(in, speakers, headMap, f);
     return f;
+}
+
+PlanInputs atHead(const PlanInputs& in, const RoomChecks& room) {
+    PlanInputs head = in;
+    head.listenHeight = room.headHeight;
+    return head;
 }
 
 std::string fixedText(double value, int decimals, std::string_view separator) {

@@ -195,10 +195,15 @@ Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers,
 Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers, std::vector<float>& map,
                 const RoomChecks& room = {});
 // The figures from a level map of figureGrid as levelMap hands it back (empty for none), for a
-// map that is already there: one pass over it, and for a room for sleep one map at the head.
-// figures() computes the map and comes here.
+// map that is already there: one pass over it. A room for sleep takes the direct map at the head
+// (atHead) from headMap where the caller keeps one, and computes it otherwise. figures()
+// computes the map and comes here.
 Figures figuresFromMap(const PlanInputs& in, const std::vector<Speaker>& speakers,
-                       const std::vector<float>& map, const RoomChecks& room = {});
+                       const std::vector<float>& map, const RoomChecks& room = {},
+                       const std::vector<float>* headMap = nullptr);
+
+// The inputs of the map at the sleeper's head.
+PlanInputs atHead(const PlanInputs& in, const RoomChecks& room);
 
 // A number with a fixed count of decimals and the given separator, as the plan's figures, sheet
 // and exports write it: never "-0"; "—" for what is not finite.

@@ -10,9 +10,16 @@ PlanScene makeScene(const plan::PlanInputs& in, std::vector<plan::Speaker> speak
     PlanScene scene;
     scene.inputs = in;
     scene.speakers = std::move(speakers);
-    scene.figures = plan::figures(in, scene.speakers, scene.levels, checks);
-    if (!scene.levels.empty())
+    if (!scene.speakers.empty() && scene.speakers.size() <= plan::kMaxDrawnSpeakers) {
         scene.grid = plan::figureGrid(in.length, in.width);
+        scene.levels = plan::levelMap(in, scene.speakers, scene.grid);
+        if (checks.sleeping)
+            scene.headLevels = plan::levelMap(plan::atHead(in, checks), scene.speakers, scene.grid);
+    }
+    if (scene.levels.empty())
+        scene.grid = {};
+    scene.figures =
+        plan::figuresFromMap(in, scene.speakers, scene.levels, checks, &scene.headLevels);
     return scene;
 }
 
@@ -39,7 +46,8 @@ void deriveMap(PlanScene& scene) {
         scene.levels = std::move(total);
         plan::RoomChecks checks = checksOf(scene);
         checks.reverberant = field.reverberantLevelA;
-        scene.figures = plan::figuresFromMap(scene.inputs, scene.speakers, scene.levels, checks);
+        scene.figures = plan::figuresFromMap(scene.inputs, scene.speakers, scene.levels, checks,
+                                             &scene.headLevels);
         scene.shown = MapKind::Total;
         return;
     }

@@ -26,6 +26,8 @@ struct PlanScene {
     std::vector<plan::Speaker> speakers;
     plan::Grid grid;           // the map's grid; levels empty when there is no map
     std::vector<float> levels; // row * grid.columns + column
+    // A room for sleep: the direct levels at the sleeper's head on the same grid.
+    std::vector<float> headLevels;
     plan::Figures figures;
     MapKind map = MapKind::Direct;   // the map chosen
     MapKind shown = MapKind::Direct; // the map levels hold: the direct one where the other fails

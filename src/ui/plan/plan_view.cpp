@@ -80,6 +80,7 @@ void PlanView::setScene(PlanScene scene) {
     dragging_ = -1;
     dragTimer_.stop();
     dragMap_.reset();
+    headDragMap_.reset();
     if (sameRoom)
         keepCentreInRoom();
     else
@@ -341,8 +342,16 @@ void PlanView::dragRecompute(int index) {
     else
         dragMap_->move(moved, scene_.speakers.at(moved));
     scene_.levels = dragMap_->levels();
-    scene_.figures =
-        plan::figuresFromMap(scene_.inputs, scene_.speakers, scene_.levels, checksOf(scene_));
+    const plan::RoomChecks checks = checksOf(scene_);
+    if (checks.sleeping) {
+        if (!headDragMap_)
+            headDragMap_.emplace(plan::atHead(scene_.inputs, checks), scene_.speakers);
+        else
+            headDragMap_->move(moved, scene_.speakers.at(moved));
+        scene_.headLevels = headDragMap_->levels();
+    }
+    scene_.figures = plan::figuresFromMap(scene_.inputs, scene_.speakers, scene_.levels, checks,
+                                          &scene_.headLevels);
     deriveMap(scene_);
     update();
 }
@@ -377,6 +386,7 @@ void PlanView::recompute() {
     dragging_ = -1;
     dragTimer_.stop();
     dragMap_.reset();
+    headDragMap_.reset();
     const int selected = scene_.selected;
     QString separator = scene_.decimalSeparator;
     const MapKind map = scene_.map;

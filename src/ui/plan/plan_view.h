@@ -121,6 +121,7 @@ private:
     bool dragMoved_ = false;
     // The level map a drag keeps up to date, made at its first step.
     std::optional<plan::EnergyMap> dragMap_;
+    std::optional<plan::EnergyMap> headDragMap_; // a room for sleep: the map at the head
     QTimer dragTimer_;
     Snap snap_;
 
