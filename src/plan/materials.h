@@ -28,7 +28,9 @@ const Material* findMaterial(std::string_view id);
 
 // Sound absorption of one adult listener, seated or standing, m² (metric Sabine) per octave, as
 // Kuttruff's "Room Acoustics" and the handbooks after it list the equivalent absorption area per
-// person; 8 kHz as 4 kHz.
+// person; 8 kHz as 4 kHz. These are at the high end of what is published: Olson's table after the
+// Bureau of Standards (audience with coats, converted from sabins) gives 0.21, 0.30, 0.45, 0.58,
+// 0.71, 0.65 m², so a room full of people may reverberate a little longer than computed here.
 inline constexpr Bands kPersonAbsorption{0.15, 0.25, 0.55, 0.80, 0.90, 0.90, 0.90};
 
 // Air's intensity attenuation coefficient m per octave, 1/m, at 20 °C and 50 % relative

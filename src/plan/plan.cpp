@@ -9,6 +9,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <utility>
 
@@ -152,6 +153,13 @@ void stepsAndWalls(const PlanInputs& in, const std::vector<Speaker>& speakers, F
     }
 }
 
+double energySum(std::initializer_list<double> levels) {
+    double energy = 0;
+    for (const double level : levels)
+        energy += std::pow(10.0, level / 10);
+    return 10 * std::log10(energy);
+}
+
 void levels(const PlanInputs& in, const std::vector<float>& map, Figures& f) {
     const Grid grid = figureGrid(in.length, in.width);
     if (map.empty() ||
@@ -190,9 +198,31 @@ void levels(const PlanInputs& in, const std::vector<float>& map, Figures& f) {
     f.maxAt = at(maxIndex);
     f.shareAtTarget = covered / total;
     f.aboveNoiseOk = f.minLevel >= in.roomNoise + kAboveNoise;
-    f.maxWithNoise =
-        10 * std::log10(std::pow(10.0, (f.maxLevel - in.roomNoise) / 10) + 1) + in.roomNoise;
+    f.maxWithNoise = energySum({f.maxLevel, in.roomNoise});
     f.maxOk = f.maxWithNoise <= kMaxTotalLevel;
+}
+
+// A room for sleep: the least level of a second map, at the sleeper's head. The reverberant level
+// is the same everywhere, so the least total level is at the least direct one.
+void headLevels(const PlanInputs& in, const std::vector<Speaker>& speakers,
+                const std::vector<float>* kept, Figures& f) {
+    const Grid grid = figureGrid(in.length, in.width);
+    std::vector<float> computed;
+    if (!kept)
+        computed = levelMap(atHead(in, f.room), speakers, grid);
+    const std::vector<float>& map = kept ? *kept : computed;
+    if (map.size() !=
+            static_cast<std::size_t>(grid.columns) * static_cast<std::size_t>(grid.rows) ||
+        map.empty())
+        return;
+    const auto least =
+        static_cast<std::size_t>(std::min_element(map.begin(), map.end()) - map.begin());
+    const auto columns = static_cast<std::size_t>(grid.columns);
+    f.headMapped = true;
+    f.headMinAt = {grid.x(static_cast<int>(least % columns)),
+                   grid.y(static_cast<int>(least / columns))};
+    f.headMinLevel = f.room.reverberant ? energySum({map[least], *f.room.reverberant}) : map[least];
+    f.headOk = f.headMinLevel >= std::max(in.roomNoise + kAboveNoise, kSleepMinLevel);
 }
 
 std::string verdict(bool ok, const Figures& f) {
@@ -481,34 +511,52 @@ Grid figureGrid(double length, double width) {
     return {points(length), points(width), length, width};
 }
 
-Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers) {
+Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers,
+                const RoomChecks& room) {
     std::vector<float> map;
-    return figures(in, speakers, map);
+    return figures(in, speakers, map, room);
 }
 
-Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers,
-                std::vector<float>& map) {
+Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers, std::vector<float>& map,
+                const RoomChecks& room) {
     map.clear();
     if (!speakers.empty() && speakers.size() <= kMaxDrawnSpeakers)
         map = levelMap(in, speakers, figureGrid(in.length, in.width));
-    return figuresFromMap(in, speakers, map);
+    return figuresFromMap(in, speakers, map, room);
 }
 
 Figures figuresFromMap(const PlanInputs& in, const std::vector<Speaker>& speakers,
-                       const std::vector<float>& map) {
+                       const std::vector<float>& map, const RoomChecks& room,
+                       const std::vector<float>* headMap) {
     Figures f;
     f.count = speakers.size();
     f.calculatedCount = in.count;
+    f.room = room;
     f.target = in.roomNoise + in.overlap;
     f.onAxisAt3m = in.totalSpl - 20 * std::log10(kOnAxisDistance);
-    f.onAxisOk = !speakers.empty() && f.onAxisAt3m >= kMinOnAxisLevel;
+    f.onAxisWithRoom = room.reverberant ? energySum({f.onAxisAt3m, *room.reverberant, in.roomNoise})
+                                        : f.onAxisAt3m;
+    f.onAxisOk = !speakers.empty() && f.onAxisWithRoom >= kMinOnAxisLevel;
+    // Typed heights that meet a limit exactly must not fail it by a last binary digit.
+    constexpr double kHair = 1e-9; // m
+    f.topEdge = in.mountHeight + kHalfCabinet;
+    f.topEdgeOk = f.topEdge >= kMinTopEdge - kHair &&
+                  (!room.height || *room.height - f.topEdge >= kMinCeilingGap - kHair);
     f.standardHeight = std::abs(in.listenHeight - kStandardListen) < 1e-9;
     f.totalWatts = in.speakerWatts * static_cast<double>(speakers.size());
     f.amplifierWatts = f.totalWatts * kAmplifierReserve;
     stepsAndWalls(in, speakers, f);
     if (!speakers.empty() && speakers.size() <= kMaxDrawnSpeakers)
         levels(in, map, f);
+    if (f.mapped && room.sleeping)
+        headLevels(in, speakers, headMap, f);
     return f;
+}
+
+PlanInputs atHead(const PlanInputs& in, const RoomChecks& room) {
+    PlanInputs head = in;
+    head.listenHeight = room.headHeight;
+    return head;
 }
 
 std::string fixedText(double value, int decimals, std::string_view separator) {
@@ -588,31 +636,79 @@ std::vector<std::string> figureLines(const PlanInputs& in, const Figures& f,
     }
     lines.push_back("Целевой уровень (шум " + db(in.roomNoise) + " + превышение " + db(in.overlap) +
                     "): " + db(f.target));
+    const auto item = [&](std::string_view point) {
+        return " (" + source + ", п. " + std::string(point) + "): ";
+    };
+    const std::string notApplied = "не применяется: ";
+    const bool sleeping = f.room.sleeping;
+    const bool withRoom = f.room.reverberant.has_value();
     const std::string aboveNoise = "Уровень не менее чем на " + number(kAboveNoise, 0) +
                                    " дБ выше шума во всех точках на высоте " + standardHeight +
-                                   " (" + source + ", п. 4.2): ";
-    const std::string withNoise =
-        "Уровень громкоговорителей вместе с шумом " + maxTotal + " (" + source + ", п. 4.1)";
+                                   item("4.2");
+    const double headRequired = std::max(in.roomNoise + kAboveNoise, kSleepMinLevel);
+    const std::string atHead = "Уровень не менее чем на " + number(kAboveNoise, 0) +
+                               " дБ выше шума и не ниже " + number(kSleepMinLevel, 0) +
+                               " дБ во всех точках на высоте головы спящего " +
+                               m(f.room.headHeight) + item("4.3");
+    const std::string withNoise = (withRoom ? "Полный уровень с реверберацией вместе с шумом "
+                                            : "Уровень громкоговорителей вместе с шумом ") +
+                                  maxTotal + " (" + source + ", п. 4.1)";
+    if (sleeping)
+        lines.push_back(aboveNoise + notApplied +
+                        "в помещении для сна уровень над шумом проверяется по п. 4.3");
     if (f.mapped) {
         lines.push_back("Доля площади с уровнем не ниже целевого: " +
                         shareText(f.shareAtTarget, decimalSeparator));
-        lines.push_back(aboveNoise + "минимум " + db(f.minLevel) + " при требуемых " +
-                        db(in.roomNoise + kAboveNoise) + " — " + verdict(f.aboveNoiseOk, f));
-        if (!f.standardHeight)
-            lines.push_back("Эта проверка сделана на выбранной высоте прослушивания " +
-                            m(in.listenHeight) + ", а не на " + standardHeight);
+        if (!sleeping) {
+            lines.push_back(aboveNoise + "минимум " + db(f.minLevel) + " при требуемых " +
+                            db(in.roomNoise + kAboveNoise) + " — " + verdict(f.aboveNoiseOk, f));
+            if (!f.standardHeight)
+                lines.push_back("Эта проверка сделана на выбранной высоте прослушивания " +
+                                m(in.listenHeight) + ", а не на " + standardHeight);
+        } else if (f.headMapped) {
+            lines.push_back(atHead + "минимум " + db(f.headMinLevel) + where(f.headMinAt) +
+                            " при требуемых " + db(headRequired) + " — " + verdict(f.headOk, f));
+        } else {
+            lines.push_back(atHead + "уровни на этой высоте не рассчитаны — " + verdict(false, f));
+        }
         lines.push_back(withNoise + ": " + db(f.maxWithNoise) + " — " + verdict(f.maxOk, f));
     } else if (f.noSpeakers()) {
-        lines.push_back(aboveNoise + "требуется " + db(in.roomNoise + kAboveNoise) + " — " +
-                        verdict(f.aboveNoiseOk, f));
+        lines.push_back((sleeping ? atHead + "требуется " + db(headRequired)
+                                  : aboveNoise + "требуется " + db(in.roomNoise + kAboveNoise)) +
+                        " — " + verdict(false, f));
         lines.push_back(withNoise + " — " + verdict(f.maxOk, f));
     } else {
-        lines.push_back("Уровни по площади не рассчитаны: проверки по п. 4.2 и по уровню " +
-                        maxTotal + " (п. 4.1) " + source + " не выполнялись");
+        lines.push_back("Уровни по площади не рассчитаны: проверки по п. " +
+                        std::string(sleeping ? "4.3" : "4.2") + " и по уровню " + maxTotal +
+                        " (п. 4.1) " + source + " не выполнялись");
     }
-    lines.push_back("Каждый громкоговоритель не менее " + number(kMinOnAxisLevel, 0) +
-                    " дБ на оси в " + number(kOnAxisDistance, 0) + " м (" + source +
-                    ", п. 4.1): " + db(f.onAxisAt3m) + " — " + verdict(f.onAxisOk, f));
+    if (!sleeping)
+        lines.push_back("Уровень на высоте головы спящего" + item("4.3") + notApplied +
+                        "помещение не отмечено как помещение для сна");
+    lines.push_back("Каждый громкоговоритель" +
+                    std::string(withRoom ? " вместе с реверберацией и шумом" : "") + " не менее " +
+                    number(kMinOnAxisLevel, 0) + " дБ на оси в " + number(kOnAxisDistance, 0) +
+                    " м" + item("4.1") + db(f.onAxisWithRoom) + " — " + verdict(f.onAxisOk, f));
+    const std::string mounting = "Верх громкоговорителя не ниже " + m(kMinTopEdge) +
+                                 " от пола и не ближе " + m(kMinCeilingGap) + " к потолку" +
+                                 item("4.4");
+    if (in.type == SpeakerType::Ceiling) {
+        lines.push_back(mounting + notApplied + "громкоговорители потолочные");
+    } else {
+        // The calculation's mounting height is the loudspeaker's centre.
+        const std::string ceilingGap = f.room.height
+                                           ? "до потолка " + m(*f.room.height - f.topEdge)
+                                           : "высота помещения не задана, до потолка не проверено";
+        lines.push_back(mounting + "верх " + m(f.topEdge) + " (подвес + " + m(kHalfCabinet) +
+                        "), " + ceilingGap + " — " + verdict(f.topEdgeOk, f));
+    }
+    const std::string lights = "Световые оповещатели вместе со звуковыми при шуме выше " +
+                               number(kLightsAbove, 0) + " дБ" + item("4.5");
+    if (in.roomNoise > kLightsAbove)
+        lines.push_back(lights + "нужны: шум " + db(in.roomNoise) +
+                        ", звуковые сигналы дополняются световыми (допускаются мигающие)");
+    else
+        lines.push_back(lights + notApplied + "шум " + db(in.roomNoise));
     lines.push_back("Суммарная мощность громкоговорителей: " + std::to_string(f.count) + " × " +
                     watts(in.speakerWatts) + " = " + watts(f.totalWatts));
     lines.push_back("Усилитель не менее (сумма + " + number((kAmplifierReserve - 1) * 100, 0) +
@@ -639,10 +735,11 @@ std::vector<FigureRow> figureRows(const PlanInputs& in, const Figures& f,
     std::vector<FigureRow> rows;
     for (const std::string& line : figureLines(in, f, decimalSeparator)) {
         FigureRow row;
-        // The last ": " outside parentheses: "(по расчету: 5)" stays in its value.
+        // The first ": " outside parentheses: "(по расчету: 5)" stays in its value, and so
+        // does the reason after "не применяется: ".
         std::size_t colon = std::string::npos;
         int depth = 0;
-        for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+        for (std::size_t i = 0; i + 1 < line.size() && colon == std::string::npos; ++i) {
             if (line[i] == '(')
                 ++depth;
             else if (line[i] == ')')
@@ -670,6 +767,15 @@ std::vector<FigureRow> figureRows(const PlanInputs& in, const Figures& f,
         rows.push_back(std::move(row));
     }
     return rows;
+}
+
+std::string rowText(const FigureRow& row) {
+    std::string text = row.caption;
+    if (!row.value.empty())
+        text += ": " + row.value;
+    if (row.verdict != Verdict::None)
+        text += std::string(kVerdictDash) + std::string(verdictWord(row.verdict));
+    return text;
 }
 
 } // namespace pa::plan

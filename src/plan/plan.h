@@ -2,6 +2,7 @@
 
 #include "core/record.h"
 #include "core/speaker_type.h"
+#include "plan/rules.h"
 
 #include <cstddef>
 #include <optional>
@@ -133,6 +134,18 @@ struct Span {
     friend bool operator==(const Span&, const Span&) = default;
 };
 
+// What the room tells the checks beyond the calculation.
+struct RoomChecks {
+    std::optional<double> height; // m, the room's; none where no room is set
+    // A room for sleep checks the level over the noise at the sleeper's head instead.
+    bool sleeping = false;
+    double headHeight = kSleeperHead; // m
+    // The reverberant level the shown map adds everywhere, dB; none for the direct sound.
+    std::optional<double> reverberant;
+
+    friend bool operator==(const RoomChecks&, const RoomChecks&) = default;
+};
+
 // What the plan tells the engineer about a layout.
 struct Figures {
     std::size_t count = 0;
@@ -158,20 +171,39 @@ struct Figures {
     bool standardHeight = true; // listening height is 1.5 m
     double totalWatts = 0;      // count x speakerWatts
     double amplifierWatts = 0;  // totalWatts + 20 %
+    RoomChecks room;            // what the checks below took
+    // With a reverberant level: onAxisAt3m, that level and the noise summed as energies; the
+    // on-axis check then takes this.
+    double onAxisWithRoom = 0;
+    // A room for sleep: the least level at the sleeper's head (with the reverberant level where
+    // given) and whether it is kAboveNoise over the noise and at least kSleepMinLevel.
+    bool headMapped = false;
+    double headMinLevel = 0;
+    Point headMinAt;
+    bool headOk = false;
+    double topEdge = 0;     // wall and horn: the top edge above the floor, m
+    bool topEdgeOk = false; // high enough and, where the room height is known, below the ceiling
 
     // No loudspeaker is left: every check fails, and the lines say why.
     bool noSpeakers() const { return count == 0; }
 };
 
-Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers);
+Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers,
+                const RoomChecks& room = {});
 // The same, handing back the level map on figureGrid that the figures come from (empty where
 // there is none), so that a picture of it costs no second map.
-Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers,
-                std::vector<float>& map);
+Figures figures(const PlanInputs& in, const std::vector<Speaker>& speakers, std::vector<float>& map,
+                const RoomChecks& room = {});
 // The figures from a level map of figureGrid as levelMap hands it back (empty for none), for a
-// map that is already there: one pass over it. figures() computes the map and comes here.
+// map that is already there: one pass over it. A room for sleep takes the direct map at the head
+// (atHead) from headMap where the caller keeps one, and computes it otherwise. figures()
+// computes the map and comes here.
 Figures figuresFromMap(const PlanInputs& in, const std::vector<Speaker>& speakers,
-                       const std::vector<float>& map);
+                       const std::vector<float>& map, const RoomChecks& room = {},
+                       const std::vector<float>* headMap = nullptr);
+
+// The inputs of the map at the sleeper's head.
+PlanInputs atHead(const PlanInputs& in, const RoomChecks& room);
 
 // A number with a fixed count of decimals and the given separator, as the plan's figures, sheet
 // and exports write it: never "-0"; "—" for what is not finite.
@@ -195,7 +227,7 @@ enum class Verdict { None, Met, NotMet, NoSpeakers };
 // The word a line ends its check with (" — выполнено"); empty for None.
 std::string_view verdictWord(Verdict verdict);
 
-// A figure line split for a table: the caption before its last ": " outside parentheses, the
+// A figure line split for a table: the caption before its first ": " outside parentheses, the
 // value after it with the verdict taken off its end. A line without ": " is all caption.
 struct FigureRow {
     std::string caption;
@@ -207,5 +239,7 @@ struct FigureRow {
 // The figure lines, as rows.
 std::vector<FigureRow> figureRows(const PlanInputs& in, const Figures& f,
                                   std::string_view decimalSeparator);
+// A row written out as its line again.
+std::string rowText(const FigureRow& row);
 
 } // namespace pa::plan

@@ -48,6 +48,16 @@ Bands pinkNoise(double levelA) {
     return flat;
 }
 
+std::string noiseError(const Bands& noise, std::string_view decimalSeparator) {
+    for (std::size_t k = 0; k < kBands; ++k)
+        if (!(noise[k] >= kMinNoiseLevel && noise[k] <= kMaxNoiseLevel))
+            return "Уровень шума в октаве " + std::to_string(kBandHz[k]) + " Гц (" +
+                   fixedText(noise[k], 1, decimalSeparator) + " дБ) должен быть от " +
+                   fixedText(kMinNoiseLevel, 0, decimalSeparator) + " до " +
+                   fixedText(kMaxNoiseLevel, 0, decimalSeparator) + " дБ.";
+    return {};
+}
+
 Speech speechOf(const SoundField& field, const Bands& noise, std::string_view decimalSeparator) {
     const std::string_view sep = decimalSeparator;
     Speech s;
@@ -55,15 +65,11 @@ Speech speechOf(const SoundField& field, const Bands& noise, std::string_view de
         s.error = field.error;
         return s;
     }
-    for (std::size_t k = 0; k < kBands; ++k)
-        if (!(noise[k] >= kMinNoiseLevel && noise[k] <= kMaxNoiseLevel)) {
-            Speech failed;
-            failed.error = "Уровень шума в октаве " + std::to_string(kBandHz[k]) + " Гц (" +
-                           fixedText(noise[k], 1, sep) + " дБ) должен быть от " +
-                           fixedText(kMinNoiseLevel, 0, sep) + " до " +
-                           fixedText(kMaxNoiseLevel, 0, sep) + " дБ.";
-            return failed;
-        }
+    if (std::string error = noiseError(noise, sep); !error.empty()) {
+        Speech failed;
+        failed.error = std::move(error);
+        return failed;
+    }
     s.onAxisAt1m = field.onAxisAt1m;
     for (std::size_t k = 0; k < kBands; ++k) {
         s.speechAt1m[k] = fromDecibels(field.speechAt1m[k]);
@@ -213,6 +219,34 @@ StiFigures stiFigures(const Grid& grid, const std::vector<float>& sti,
     f.cisOk = f.cisMean - f.cisDeviation >= kCisRequired;
     f.alconsAtMin = alcons(field, directLevels[minIndex]);
     return f;
+}
+
+std::vector<FigureRow> stiRows(const StiFigures& f, std::string_view decimalSeparator) {
+    const std::string_view sep = decimalSeparator;
+    auto index = [&](double sti) {
+        return fixedText(sti, 2, sep) + " (" + std::string(stiBand(sti)) + ")";
+    };
+    auto share = [&](double part) { return shareText(part, sep); };
+    const std::string good = fixedText(kStiGood, 2, sep);
+    const std::string fair = fixedText(kStiFair, 2, sep);
+    return {
+        {"Разборчивость речи (STI)", "", Verdict::None, false},
+        {"STI, среднее", index(f.mean), Verdict::None, false},
+        {"STI, минимум",
+         index(f.min) + " в точке (" + fixedText(f.minAt.x, 2, sep) + "; " +
+             fixedText(f.minAt.y, 2, sep) + ") м",
+         Verdict::None, true},
+        {"Доля площади с STI не ниже " + good, share(f.shareGood), Verdict::None, false},
+        {"Доля площади с STI не ниже " + fair, share(f.shareFair), Verdict::None, false},
+        {"CIS, среднее и стандартное отклонение",
+         fixedText(f.cisMean, 2, sep) + " и " + fixedText(f.cisDeviation, 2, sep), Verdict::None,
+         false},
+        {"Разборчивость: средний CIS минус стандартное отклонение не менее " +
+             fixedText(kCisRequired, 2, sep),
+         fixedText(f.cisMean - f.cisDeviation, 2, sep), f.cisOk ? Verdict::Met : Verdict::NotMet,
+         false},
+        {"%ALcons в худшей точке", fixedText(f.alconsAtMin, 1, sep) + " %", Verdict::None, false},
+    };
 }
 
 } // namespace pa::plan

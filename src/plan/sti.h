@@ -24,6 +24,9 @@ inline constexpr std::array<double, kModulations> kModulationHz{
 inline constexpr double kMinNoiseLevel = -50;
 inline constexpr double kMaxNoiseLevel = 140;
 
+// Why a typed noise per octave is refused, or nothing.
+std::string noiseError(const Bands& noise, std::string_view decimalSeparator);
+
 // Pink noise (equal level in every octave) whose A-weighted level is levelA, dB per octave.
 Bands pinkNoise(double levelA);
 
@@ -104,5 +107,9 @@ struct StiFigures {
 // The figures of an index map on its grid; directLevels is the level map it came from.
 StiFigures stiFigures(const Grid& grid, const std::vector<float>& sti,
                       const std::vector<float>& directLevels, const SoundField& field);
+
+// The figures as the rows the plan shows and the sheet prints, as figureRows gives the level's:
+// the minimum's row marks the worst point.
+std::vector<FigureRow> stiRows(const StiFigures& f, std::string_view decimalSeparator);
 
 } // namespace pa::plan

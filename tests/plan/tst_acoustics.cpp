@@ -1,6 +1,7 @@
 #include "core/geometry.h"
 #include "plan/acoustics.h"
 #include "plan/level_model.h"
+#include "plan/room_setup.h"
 #include "plan/sti.h"
 
 #include <QTest>
@@ -49,6 +50,7 @@ RoomInput finishes(double floor, double ceiling, double walls) {
 Q_DECLARE_METATYPE(PlanInputs)
 Q_DECLARE_METATYPE(RoomInput)
 Q_DECLARE_METATYPE(Bands)
+Q_DECLARE_METATYPE(RoomSetup)
 
 class TestAcoustics : public QObject {
     Q_OBJECT
@@ -261,6 +263,39 @@ private slots:
             QCOMPARE(totalLevelMap(field, {80.0F}).size(), std::size_t{0});
             QCOMPARE(field.reverberantLevelA, 0.0);
         }
+    }
+
+    // What a kept room may hold beyond the room's own inputs, refused before any map.
+    void setupRefusals_data() {
+        QTest::addColumn<RoomSetup>("setup");
+        QTest::addColumn<QString>("message");
+        RoomSetup lost;
+        lost.walls = "asbestos";
+        QTest::newRow("finish no longer in the table")
+            << lost << "Отделки «asbestos» нет в таблице материалов: выберите другую.";
+        RoomSetup measured = lost;
+        measured.measured = flat(1);
+        QTest::newRow("measured times need no finishes") << measured << "";
+        RoomSetup loud;
+        loud.noise = flat(60);
+        loud.noise->back() = 141;
+        QTest::newRow("typed noise over 140 dB")
+            << loud << "Уровень шума в октаве 8000 Гц (141,0 дБ) должен быть от -50 до 140 дБ.";
+        RoomSetup high;
+        high.sleeping = true;
+        high.headHeight = 3;
+        QTest::newRow("head as high as the loudspeakers")
+            << high
+            << "Высота головы спящего (3,00 м) должна быть больше 0 и ниже высоты подвеса "
+               "громкоговорителей (3,00 м).";
+        high.sleeping = false;
+        QTest::newRow("a head not asked for is not checked") << high << "";
+    }
+    void setupRefusals() {
+        QFETCH(RoomSetup, setup);
+        QFETCH(QString, message);
+        const RoomAcoustics r = roomAcoustics(room(SpeakerType::Ceiling, 10, 8, 3), setup, ",");
+        QCOMPARE(QString::fromStdString(r.error), message);
     }
 };
 

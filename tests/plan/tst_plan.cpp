@@ -22,6 +22,8 @@ Q_DECLARE_METATYPE(PlanInputs)
 Q_DECLARE_METATYPE(Speakers)
 Q_DECLARE_METATYPE(RecordField)
 Q_DECLARE_METATYPE(SpeakerType)
+Q_DECLARE_METATYPE(RoomChecks)
+Q_DECLARE_METATYPE(Verdict)
 
 namespace {
 
@@ -37,6 +39,14 @@ PlanInputs room(double length, double width, int count, double wallDirCoef = 0) 
 // Level at distance r and angle theta off the axis, written out by hand.
 double level(const PlanInputs& in, double r, double theta) {
     return in.totalSpl - 20 * std::log10(r) - 6 * std::pow(theta / (in.dirCoef / 2), 2);
+}
+
+// The row whose caption begins so; an empty row where none does.
+FigureRow rowOf(const PlanInputs& in, const Figures& f, const QString& caption) {
+    for (FigureRow& row : figureRows(in, f, ","))
+        if (QString::fromStdString(row.caption).startsWith(caption))
+            return row;
+    return {};
 }
 
 // The figure lines as one text, a line break after each.
@@ -201,6 +211,131 @@ private slots:
                 QVERIFY2(!text.ends_with(verdictWord(row.verdict)), text.c_str());
         }
         QCOMPARE(checks, 3);
+    }
+
+    // The room's checks: each names its item and says where it does not apply.
+    void roomChecks_data() {
+        QTest::addColumn<PlanInputs>("in");
+        QTest::addColumn<RoomChecks>("checks");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<Verdict>("verdict");
+        const auto wall = [](double mount) {
+            PlanInputs in = room(12, 6, 4, dirCoefFromAngle("90"));
+            in.mountHeight = mount;
+            return in;
+        };
+        const auto high = [](std::optional<double> height) {
+            RoomChecks c;
+            c.height = height;
+            return c;
+        };
+        const QString top = "Верх громкоговорителя";
+        QTest::newRow("top edge at both limits")
+            << wall(2.15) << high(2.45) << top << "верх 2,30 м (подвес + 0,15 м), до потолка 0,15 м"
+            << Verdict::Met;
+        QTest::newRow("top edge too low")
+            << wall(2.1) << high(3.0) << top << "верх 2,25 м (подвес + 0,15 м), до потолка 0,75 м"
+            << Verdict::NotMet;
+        QTest::newRow("top edge against the ceiling")
+            << wall(2.5) << high(2.6) << top << "верх 2,65 м (подвес + 0,15 м), до потолка -0,05 м"
+            << Verdict::NotMet;
+        QTest::newRow("no room height: the floor's limit alone")
+            << wall(2.5) << high({}) << top
+            << "верх 2,65 м (подвес + 0,15 м), высота помещения не задана, до потолка не проверено"
+            << Verdict::Met;
+        QTest::newRow("ceiling loudspeakers have no top edge rule")
+            << room(12, 6, 4) << high(3.0) << top << "не применяется: громкоговорители потолочные"
+            << Verdict::None;
+        PlanInputs loud = room(12, 6, 4);
+        loud.roomNoise = 96;
+        QTest::newRow("above 95 dB light signals go with the sound")
+            << loud << RoomChecks{} << "Световые"
+            << "нужны: шум 96,0 дБ, звуковые сигналы дополняются световыми (допускаются мигающие)"
+            << Verdict::None;
+        loud.roomNoise = 95;
+        QTest::newRow("95 dB needs no light signals")
+            << loud << RoomChecks{} << "Световые"
+            << "не применяется: шум 95,0 дБ" << Verdict::None;
+        // 70 dB at 3 m; with 71 dB reverberant and 70 dB noise 10 lg(10^7 + 10^7.1 + 10^7) = 75.1.
+        PlanInputs faint = room(12, 6, 4);
+        faint.totalSpl = 70 + 20 * std::log10(3.0);
+        faint.roomNoise = 70;
+        RoomChecks reverberant;
+        reverberant.reverberant = 71;
+        QTest::newRow("reverberation and noise count at 3 m")
+            << faint << reverberant << "Каждый громкоговоритель вместе с реверберацией и шумом"
+            << "75,1 дБ" << Verdict::Met;
+        QTest::newRow("the direct sound's check stays without noise")
+            << faint << RoomChecks{} << "Каждый громкоговоритель не менее"
+            << "70,0 дБ" << Verdict::NotMet;
+        RoomChecks sleeping;
+        sleeping.sleeping = true;
+        QTest::newRow("a room for sleep leaves the 1.5 m check")
+            << room(12, 6, 4) << sleeping << "Уровень не менее чем на 15 дБ выше шума во всех"
+            << "не применяется: в помещении для сна уровень над шумом проверяется по п. 4.3"
+            << Verdict::None;
+        QTest::newRow("other rooms leave the sleeper's check")
+            << room(12, 6, 4) << RoomChecks{} << "Уровень на высоте головы спящего"
+            << "не применяется: помещение не отмечено как помещение для сна" << Verdict::None;
+    }
+    void roomChecks() {
+        QFETCH(PlanInputs, in);
+        QFETCH(RoomChecks, checks);
+        QFETCH(QString, caption);
+        QFETCH(QString, value);
+        QFETCH(Verdict, verdict);
+        const FigureRow row = rowOf(in, figures(in, layOut(in, Method::ByCount), checks), caption);
+        QCOMPARE(QString::fromStdString(row.value), value);
+        QCOMPARE(row.verdict, verdict);
+    }
+
+    // In a room for sleep the level over the noise is taken at the head, where one loudspeaker in
+    // the middle of the room is quietest in the first corner, and never below 70 dB.
+    void sleepersHead_data() {
+        QTest::addColumn<double>("head");
+        QTest::addColumn<double>("noise");
+        QTest::addColumn<double>("fainter");     // dB off the loudspeaker's level
+        QTest::addColumn<double>("reverberant"); // dB, NaN for none
+        QTest::addColumn<bool>("met");
+        QTest::newRow("quiet room, loud enough") << 0.6 << 40.0 << 0.0 << double(NAN) << true;
+        QTest::newRow("quiet room, under 70 dB") << 0.6 << 40.0 << 6.0 << double(NAN) << false;
+        QTest::newRow("noisy room: the noise decides")
+            << 0.6 << 62.0 << 0.0 << double(NAN) << false;
+        QTest::newRow("higher head, reverberation lifts it over 70 dB")
+            << 1.1 << 40.0 << 6.0 << 68.0 << true;
+    }
+    void sleepersHead() {
+        QFETCH(double, head);
+        QFETCH(double, noise);
+        QFETCH(double, fainter);
+        QFETCH(double, reverberant);
+        QFETCH(bool, met);
+        PlanInputs in = room(4, 4, 1);
+        in.roomNoise = noise;
+        in.totalSpl -= fainter;
+        RoomChecks checks;
+        checks.sleeping = true;
+        checks.headHeight = head;
+        if (!std::isnan(reverberant))
+            checks.reverberant = reverberant;
+        const Speakers centre{{2, 2}};
+        const Figures f = figures(in, centre, checks);
+        PlanInputs atHead = in;
+        atHead.listenHeight = head;
+        double least = levelAt(atHead, centre, 0, 0);
+        if (checks.reverberant)
+            least = 10 * std::log10(std::pow(10, least / 10) + std::pow(10, reverberant / 10));
+        QVERIFY(f.headMapped);
+        QVERIFY2(std::abs(f.headMinLevel - least) < 0.01, qPrintable(QString::number(least)));
+        QCOMPARE(f.headMinAt.x + f.headMinAt.y, 0.0);
+        const double required = std::max(noise + 15, 70.0);
+        QCOMPARE(least >= required, met);
+        QCOMPARE(f.headOk, met);
+        const FigureRow row = rowOf(in, f, "Уровень не менее чем на 15 дБ выше шума и не ниже 70");
+        QVERIFY2(row.value.ends_with("при требуемых " + fixedText(required, 1, ",") + " дБ"),
+                 row.value.c_str());
+        QCOMPARE(row.verdict, f.headOk ? Verdict::Met : Verdict::NotMet);
     }
 
     // 769 = 32 x 24 + 1 in 25 rows: 30 or 31 in each, no row alone; each row spread evenly.

@@ -1122,6 +1122,51 @@ double legendStep(const LevelRange& range, double length, double perLabel) {
     return 100.0;
 }
 
+// The qualification bands' names inside the banded bar, each in the middle of its band, as large
+// as the narrowest band lets them all be, dark on the light bands and light on the dark ones.
+void drawBandNames(QPainter& p, const QRectF& bar, bool vertical, const PlanScene& scene,
+                   const LevelRange& range, double u) {
+    const double length = vertical ? bar.height() : bar.width();
+    const double perUnit = length / (range.high - range.low);
+    QFont font = p.font();
+    font.setBold(true);
+    const QFontMetricsF fm(font, p.device());
+    // The narrowest band's room along the bar, against the widest name's extent there.
+    double scale = 0.8;
+    double top = range.high;
+    for (const plan::StiBand& band : plan::kStiBands) {
+        const double span = (std::min(top, range.high) - std::max(band.from, range.low)) * perUnit;
+        top = band.from;
+        if (span <= 0)
+            continue;
+        const QString name = qs(band.name);
+        const double along = vertical ? fm.height() : fm.horizontalAdvance(name) + 0.2 * u;
+        const double across = vertical ? fm.horizontalAdvance(name) + 0.1 * u : fm.height();
+        const double room = vertical ? bar.width() : bar.height();
+        scale = std::min({scale, 0.95 * span / along, room / across});
+    }
+    font.setPointSizeF(font.pointSizeF() * scale);
+    p.save();
+    p.setFont(font);
+    top = range.high;
+    for (const plan::StiBand& band : plan::kStiBands) {
+        const double high = std::min(top, range.high);
+        const double low = std::max(band.from, range.low);
+        top = band.from;
+        if (high <= low)
+            continue;
+        const QColor fill = shown(bandColour(band.from), scene.stale);
+        p.setPen(qGray(fill.rgb()) > 128 ? QColor(0, 0, 0) : QColor(255, 255, 255));
+        const QRectF cell = vertical
+                                ? QRectF(bar.left(), bar.bottom() - (high - range.low) * perUnit,
+                                         bar.width(), (high - low) * perUnit)
+                                : QRectF(bar.left() + (low - range.low) * perUnit, bar.top(),
+                                         (high - low) * perUnit, bar.height());
+        p.drawText(cell, Qt::AlignCenter, qs(band.name));
+    }
+    p.restore();
+}
+
 // The colour bar, low levels at its bottom or left end, with labels in decibels and the
 // target marked across it.
 void drawColourBar(QPainter& p, const QRectF& bar, bool vertical, const PlanScene& scene,
@@ -1144,6 +1189,8 @@ void drawColourBar(QPainter& p, const QRectF& bar, bool vertical, const PlanScen
             gradient.setColorAt(i / 16.0, shown(paletteAt(i / 16.0), scene.stale));
     }
     p.fillRect(bar, gradient);
+    if (legend.banded)
+        drawBandNames(p, bar, vertical, scene, range, u);
     p.setPen(QPen(QColor(0, 0, 0), 0.05 * u));
     p.setBrush(Qt::NoBrush);
     p.drawRect(bar);

@@ -1,16 +1,30 @@
 #include "ui/plan/plan_scene.h"
 #include "ui/qt_text.h"
 
+#include <iterator>
+
 namespace pa {
 
-PlanScene makeScene(const plan::PlanInputs& in, std::vector<plan::Speaker> speakers) {
+PlanScene makeScene(const plan::PlanInputs& in, std::vector<plan::Speaker> speakers,
+                    const plan::RoomChecks& checks) {
     PlanScene scene;
     scene.inputs = in;
     scene.speakers = std::move(speakers);
-    scene.figures = plan::figures(in, scene.speakers, scene.levels);
-    if (!scene.levels.empty())
+    if (!scene.speakers.empty() && scene.speakers.size() <= plan::kMaxDrawnSpeakers) {
         scene.grid = plan::figureGrid(in.length, in.width);
+        scene.levels = plan::levelMap(in, scene.speakers, scene.grid);
+        if (checks.sleeping)
+            scene.headLevels = plan::levelMap(plan::atHead(in, checks), scene.speakers, scene.grid);
+    }
+    if (scene.levels.empty())
+        scene.grid = {};
+    scene.figures =
+        plan::figuresFromMap(in, scene.speakers, scene.levels, checks, &scene.headLevels);
     return scene;
+}
+
+plan::RoomChecks checksOf(const PlanScene& scene) {
+    return plan::roomChecks(scene.setup, scene.room ? &*scene.room : nullptr);
 }
 
 void deriveMap(PlanScene& scene) {
@@ -30,11 +44,14 @@ void deriveMap(PlanScene& scene) {
         if (total.empty())
             return;
         scene.levels = std::move(total);
-        scene.figures = plan::figuresFromMap(scene.inputs, scene.speakers, scene.levels);
+        plan::RoomChecks checks = checksOf(scene);
+        checks.reverberant = field.reverberantLevelA;
+        scene.figures = plan::figuresFromMap(scene.inputs, scene.speakers, scene.levels, checks,
+                                             &scene.headLevels);
         scene.shown = MapKind::Total;
         return;
     }
-    const plan::Speech speech = plan::speechOf(field, plan::pinkNoise(scene.inputs.roomNoise),
+    const plan::Speech speech = plan::speechOf(field, plan::noiseOf(scene.inputs, scene.setup),
                                                scene.decimalSeparator.toStdString());
     if (!speech.ok()) {
         scene.mapError = speech.error;
@@ -46,6 +63,19 @@ void deriveMap(PlanScene& scene) {
     scene.sti = plan::stiFigures(scene.grid, sti, scene.levels, field);
     scene.levels = std::move(sti);
     scene.shown = MapKind::Sti;
+}
+
+std::vector<plan::FigureRow> sceneRows(const PlanScene& scene) {
+    const std::string separator = scene.decimalSeparator.toStdString();
+    std::vector<plan::FigureRow> rows = plan::figureRows(scene.inputs, scene.figures, separator);
+    if (scene.shown != MapKind::Sti)
+        return rows;
+    for (plan::FigureRow& row : rows)
+        row.worstPoint = false;
+    std::vector<plan::FigureRow> sti = plan::stiRows(scene.sti, separator);
+    sti.insert(sti.end(), std::make_move_iterator(rows.begin()),
+               std::make_move_iterator(rows.end()));
+    return sti;
 }
 
 MapLegend legendOf(const PlanScene& scene) {

@@ -2,6 +2,7 @@
 
 #include "plan/acoustics.h"
 #include "plan/plan.h"
+#include "plan/room_setup.h"
 #include "plan/sti.h"
 
 #include <QLocale>
@@ -25,11 +26,14 @@ struct PlanScene {
     std::vector<plan::Speaker> speakers;
     plan::Grid grid;           // the map's grid; levels empty when there is no map
     std::vector<float> levels; // row * grid.columns + column
+    // A room for sleep: the direct levels at the sleeper's head on the same grid.
+    std::vector<float> headLevels;
     plan::Figures figures;
     MapKind map = MapKind::Direct;   // the map chosen
     MapKind shown = MapKind::Direct; // the map levels hold: the direct one where the other fails
     // The room the total and STI maps come from; none leaves the direct map.
     std::optional<plan::RoomAcoustics> room;
+    plan::RoomSetup setup;   // the room's as set, for the noise and the room checks
     plan::StiFigures sti;    // of a shown STI map
     std::string mapError;    // why the chosen map could not be made
     int selected = -1;       // highlighted loudspeaker, -1 for none
@@ -39,12 +43,20 @@ struct PlanScene {
     QString decimalSeparator = QLocale().decimalPoint();
 };
 
-// A scene for a layout: computes the level map and the figures.
-PlanScene makeScene(const plan::PlanInputs& in, std::vector<plan::Speaker> speakers);
+// A scene for a layout: computes the level map and the figures, checked against the room given.
+PlanScene makeScene(const plan::PlanInputs& in, std::vector<plan::Speaker> speakers,
+                    const plan::RoomChecks& checks = {});
+
+// What the scene's room tells its checks.
+plan::RoomChecks checksOf(const PlanScene& scene);
 
 // Turns the direct sound's levels and figures the scene holds into its chosen map's: the total
 // map takes figures of its own, the STI map adds its own to the direct sound's.
 void deriveMap(PlanScene& scene);
+
+// The figures of the map shown as the table and the sheet show them: the index's first where
+// it is shown, its worst point the one marked.
+std::vector<plan::FigureRow> sceneRows(const PlanScene& scene);
 
 // How the shown map's legend reads.
 struct MapLegend {

@@ -80,6 +80,7 @@ void PlanView::setScene(PlanScene scene) {
     dragging_ = -1;
     dragTimer_.stop();
     dragMap_.reset();
+    headDragMap_.reset();
     if (sameRoom)
         keepCentreInRoom();
     else
@@ -108,11 +109,12 @@ void PlanView::setStale(bool stale) {
     update();
 }
 
-void PlanView::setMap(MapKind map, std::optional<plan::RoomAcoustics> room) {
+void PlanView::setMap(MapKind map, std::optional<plan::RoomAcoustics> room, plan::RoomSetup setup) {
     if (!hasScene_)
         return;
     scene_.map = map;
     scene_.room = std::move(room);
+    scene_.setup = std::move(setup);
     const bool stale = scene_.stale;
     recompute();
     scene_.stale = stale;
@@ -340,7 +342,16 @@ void PlanView::dragRecompute(int index) {
     else
         dragMap_->move(moved, scene_.speakers.at(moved));
     scene_.levels = dragMap_->levels();
-    scene_.figures = plan::figuresFromMap(scene_.inputs, scene_.speakers, scene_.levels);
+    const plan::RoomChecks checks = checksOf(scene_);
+    if (checks.sleeping) {
+        if (!headDragMap_)
+            headDragMap_.emplace(plan::atHead(scene_.inputs, checks), scene_.speakers);
+        else
+            headDragMap_->move(moved, scene_.speakers.at(moved));
+        scene_.headLevels = headDragMap_->levels();
+    }
+    scene_.figures = plan::figuresFromMap(scene_.inputs, scene_.speakers, scene_.levels, checks,
+                                          &scene_.headLevels);
     deriveMap(scene_);
     update();
 }
@@ -375,15 +386,19 @@ void PlanView::recompute() {
     dragging_ = -1;
     dragTimer_.stop();
     dragMap_.reset();
+    headDragMap_.reset();
     const int selected = scene_.selected;
     QString separator = scene_.decimalSeparator;
     const MapKind map = scene_.map;
+    const plan::RoomChecks checks = checksOf(scene_);
     std::optional<plan::RoomAcoustics> room = std::move(scene_.room);
-    scene_ = makeScene(scene_.inputs, std::move(scene_.speakers));
+    plan::RoomSetup setup = std::move(scene_.setup);
+    scene_ = makeScene(scene_.inputs, std::move(scene_.speakers), checks);
     scene_.selected = selected;
     scene_.decimalSeparator = std::move(separator);
     scene_.map = map;
     scene_.room = std::move(room);
+    scene_.setup = std::move(setup);
     deriveMap(scene_);
     update();
 }

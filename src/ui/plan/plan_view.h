@@ -45,8 +45,8 @@ public:
     PlanMapping fitMapping() const;
     // Shows the whole room again.
     void fitRoom();
-    // Draws another map, made from the room given (none leaves the direct map).
-    void setMap(MapKind map, std::optional<plan::RoomAcoustics> room);
+    // Draws another map, made from the room given (none leaves the direct map) as it is set.
+    void setMap(MapKind map, std::optional<plan::RoomAcoustics> room, plan::RoomSetup setup);
     // The places dragged loudspeakers keep to from now on; arrow keys keep their own steps.
     void setSnap(Snap snap);
 
@@ -121,6 +121,7 @@ private:
     bool dragMoved_ = false;
     // The level map a drag keeps up to date, made at its first step.
     std::optional<plan::EnergyMap> dragMap_;
+    std::optional<plan::EnergyMap> headDragMap_; // a room for sleep: the map at the head
     QTimer dragTimer_;
     Snap snap_;
 

@@ -17,7 +17,6 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
-#include <QSpinBox>
 #include <QStringList>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -100,12 +99,6 @@ struct MapChoice {
 constexpr std::array kMaps{MapChoice{"Прямой звук", MapKind::Direct},
                            MapChoice{"Полный уровень", MapKind::Total},
                            MapChoice{"Разборчивость (STI)", MapKind::Sti}};
-
-// The finishes a new room starts with: a common office.
-constexpr std::string_view kStartFloor = "linoleum";
-constexpr std::string_view kStartCeiling = "mineral-tile";
-constexpr std::string_view kStartWalls = "plaster-masonry";
-constexpr int kMostPeople = 100000;
 
 const QString kWorstRowTip = QStringLiteral("Выберите строку, чтобы найти худшую точку на плане");
 
@@ -267,13 +260,7 @@ PlanWindow::PlanWindow(PlanDialogs& dialogs, std::function<std::string()> decima
     });
 
     connect(maps_, &QComboBox::activated, this, &PlanWindow::chooseMap);
-    connect(roomHeight_, &QDoubleSpinBox::valueChanged, this, [this] {
-        heightTyped_ = true;
-        readRoom();
-    });
-    for (QComboBox* finish : {floor_, ceiling_, walls_})
-        connect(finish, &QComboBox::activated, this, &PlanWindow::readRoom);
-    connect(people_, &QSpinBox::valueChanged, this, &PlanWindow::readRoom);
+    connect(roomPanel_, &RoomPanel::changed, this, &PlanWindow::readRoom);
 
     undo_.setUndoLimit(kUndoSteps);
     connect(&undo_, &QUndoStack::indexChanged, this, &PlanWindow::showUndoButtons);
@@ -458,7 +445,8 @@ void PlanWindow::buildControls() {
     figuresBox->addTab(figures_, QStringLiteral("Показатели"));
     QGroupBox* roomBox = frame(QStringLiteral("Акустика помещения"));
     roomBox->setObjectName(QStringLiteral("roomBox"));
-    buildRoomPanel(roomBox);
+    roomPanel_ = new RoomPanel;
+    (new QVBoxLayout(roomBox))->addWidget(roomPanel_);
     auto* roomScroll = new QScrollArea;
     roomScroll->setWidget(roomBox);
     roomScroll->setWidgetResizable(true);
@@ -526,11 +514,7 @@ void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> 
     Layout before = current();
     inputs_ = in;
     stale_ = false;
-    roomHeight_->setLocale(localeWith(separator()));
-    if (!heightTyped_) {
-        const QSignalBlocker quiet(roomHeight_);
-        roomHeight_->setValue(in.mountHeight);
-    }
+    roomPanel_->followCalculation(in.mountHeight, separator());
     room_.reset();
     readRoom();
     methods_->setEnabled(true);
@@ -602,6 +586,7 @@ void PlanWindow::showRoom() {
     scene.decimalSeparator = separator();
     scene.map = kMaps.at(static_cast<std::size_t>(maps_->currentIndex())).kind;
     scene.room = room_;
+    scene.setup = goodSetup_;
     view_->setScene(std::move(scene));
 }
 
@@ -675,15 +660,7 @@ void PlanWindow::refresh() {
 void PlanWindow::showFigures() {
     if (!inputs_)
         return;
-    std::vector<plan::FigureRow> rows =
-        plan::figureRows(*inputs_, view_->scene().figures, decimalSeparator_());
-    if (view_->scene().shown == MapKind::Sti) {
-        // The index's worst point is the one the picture marks.
-        for (plan::FigureRow& row : rows)
-            row.worstPoint = false;
-        const std::vector<plan::FigureRow> sti = stiRows();
-        rows.insert(rows.begin(), sti.begin(), sti.end());
-    }
+    const std::vector<plan::FigureRow> rows = sceneRows(view_->scene());
     showRoomFigures();
     // Rewriting the rows picks none of them; the reader's place in the table stays.
     const QSignalBlocker quiet(figures_);
@@ -822,165 +799,60 @@ QString PlanWindow::separator() const {
     return QString::fromStdString(decimalSeparator_());
 }
 
-void PlanWindow::buildRoomPanel(QGroupBox* box) {
-    auto* form = new QFormLayout(box);
-    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    auto add = [&](const QString& name, QWidget* field) {
-        auto* label = new QLabel(name);
-        label->setFont(tableFont(layout::Font::F1));
-        label->setBuddy(field);
-        field->setAccessibleName(name);
-        field->setFont(tableFont(layout::Font::F3));
-        form->addRow(label, field);
-    };
-    roomHeight_ = new QDoubleSpinBox;
-    roomHeight_->setObjectName(QStringLiteral("roomHeight"));
-    roomHeight_->setDecimals(2);
-    roomHeight_->setSingleStep(0.1);
-    roomHeight_->setRange(0.1, plan::kMaxRoomHeight);
-    roomHeight_->setSuffix(QStringLiteral(" м"));
-    roomHeight_->setKeyboardTracking(false);
-    roomHeight_->setToolTip(
-        QStringLiteral("Не меньше высоты подвеса; у потолочных по умолчанию равна ей"));
-    add(QStringLiteral("Высота"), roomHeight_);
-    auto finish = [&](const char* name, const QString& title, std::string_view start) {
-        auto* list = new QComboBox;
-        list->setObjectName(QLatin1String(name));
-        // The long names of the finishes wrap into the list, not the narrow column.
-        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        list->setMinimumContentsLength(12);
-        for (const plan::Material& m : plan::materials()) {
-            list->addItem(qs(m.name), qs(m.id));
-            list->setItemData(list->count() - 1, qs(m.name), Qt::ToolTipRole);
-        }
-        list->setCurrentIndex(list->findData(qs(start)));
-        add(title, list);
-        return list;
-    };
-    floor_ = finish("floorList", QStringLiteral("Пол"), kStartFloor);
-    ceiling_ = finish("ceilingList", QStringLiteral("Потолок"), kStartCeiling);
-    walls_ = finish("wallList", QStringLiteral("Стены"), kStartWalls);
-    people_ = new QSpinBox;
-    people_->setObjectName(QStringLiteral("peopleCount"));
-    people_->setRange(0, kMostPeople);
-    people_->setKeyboardTracking(false);
-    add(QStringLiteral("Слушателей"), people_);
-    roomError_ = new QLabel;
-    roomError_->setObjectName(QStringLiteral("roomError"));
-    roomError_->setWordWrap(true);
-    roomError_->setTextFormat(Qt::PlainText);
-    roomError_->setFont(tableFont(layout::Font::F1));
-    QPalette red = roomError_->palette();
-    red.setColor(QPalette::WindowText, QColor(190, 0, 0));
-    roomError_->setPalette(red);
-    form->addRow(roomError_);
-    roomFigures_ = new QLabel;
-    roomFigures_->setObjectName(QStringLiteral("roomFigures"));
-    roomFigures_->setTextFormat(Qt::RichText);
-    roomFigures_->setFont(tableFont(layout::Font::F1));
-    roomFigures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QPalette blue = roomFigures_->palette();
-    blue.setColor(QPalette::WindowText, tableColour(layout::Colour::DarkBlue));
-    roomFigures_->setPalette(blue);
-    form->addRow(roomFigures_);
-}
-
 void PlanWindow::readRoom() {
-    if (!inputs_)
+    const RoomPanel::Reading reading = roomPanel_->read(separator());
+    if (reading.error.isEmpty())
+        setup_ = reading.setup;
+    if (!inputs_) {
+        roomPanel_->showError(reading.error);
         return;
-    auto alpha = [](const QComboBox* list) {
-        const plan::Material* m = plan::findMaterial(list->currentData().toString().toStdString());
-        return m ? m->alpha : plan::Bands{};
-    };
-    plan::RoomInput input;
-    input.height = roomHeight_->value();
-    input.floor = alpha(floor_);
-    input.ceiling = alpha(ceiling_);
-    input.walls = alpha(walls_);
-    input.people = people_->value();
-    plan::RoomAcoustics room = plan::roomAcoustics(*inputs_, input, decimalSeparator_());
-    roomError_->setText(qs(room.error));
-    roomError_->setVisible(!room.ok());
-    if (!room.ok())
+    }
+    plan::RoomAcoustics room;
+    if (reading.error.isEmpty()) {
+        plan::RoomSetup shown = setup_;
+        // A height nobody typed is the mounting height the panel shows.
+        if (!shown.height)
+            shown.height = inputs_->mountHeight;
+        room = plan::roomAcoustics(*inputs_, shown, decimalSeparator_());
+    }
+    const QString error = reading.error.isEmpty() ? qs(room.error) : reading.error;
+    roomPanel_->showError(error);
+    if (!error.isEmpty())
         return;
     room_ = std::move(room);
+    goodSetup_ = setup_;
     if (view_->hasScene() && view_->scene().inputs == *inputs_) {
-        view_->setMap(view_->scene().map, room_);
+        view_->setMap(view_->scene().map, room_, goodSetup_);
         showFigures();
     } else {
         showRoomFigures();
     }
 }
 
+plan::RoomSetup PlanWindow::acoustics() const {
+    return setup_;
+}
+
+void PlanWindow::setAcoustics(const plan::RoomSetup& setup) {
+    roomPanel_->setSetup(setup);
+    readRoom();
+}
+
 void PlanWindow::chooseMap(int index) {
     if (index < 0 || !inputs_)
         return;
-    view_->setMap(kMaps.at(static_cast<std::size_t>(index)).kind, room_);
+    view_->setMap(kMaps.at(static_cast<std::size_t>(index)).kind, room_, goodSetup_);
     showFigures();
 }
 
 void PlanWindow::showRoomFigures() {
     if (!room_ || !inputs_) {
-        roomFigures_->clear();
+        roomPanel_->clearRoom();
         return;
     }
-    const std::string sep = decimalSeparator_();
     const plan::SoundField field = plan::soundField(
         *inputs_, std::max<std::size_t>(view_->scene().speakers.size(), 1), *room_);
-    auto row = [&](const QString& name, const plan::Bands& values, int decimals) {
-        QString line = QStringLiteral("<tr><td>") + name + QStringLiteral("</td>");
-        for (const double v : values)
-            line += QStringLiteral("<td align=right>") + qs(plan::fixedText(v, decimals, sep)) +
-                    QStringLiteral("</td>");
-        return line + QStringLiteral("</tr>");
-    };
-    QString text = QStringLiteral("V = ") + qs(plan::fixedText(room_->volume, 0, sep)) +
-                   QStringLiteral(" м³, S = ") + qs(plan::fixedText(room_->surface, 0, sep)) +
-                   QStringLiteral(" м²<table cellspacing=0 cellpadding=1><tr><td>Гц</td>");
-    for (const int hz : plan::kBandHz)
-        text += QStringLiteral("<td align=right>") +
-                (hz >= 1000 ? QStringLiteral("%1k").arg(hz / 1000) : QString::number(hz)) +
-                QStringLiteral("</td>");
-    text += QStringLiteral("</tr>") + row(QStringLiteral("ᾱ"), room_->meanAlpha, 2) +
-            row(QStringLiteral("T Сэбин, с"), room_->sabine, 2) +
-            row(QStringLiteral("T Эйринг, с"), room_->eyring, 2);
-    if (field.ok())
-        text += row(QStringLiteral("r<sub>кр</sub>, м"), field.criticalDistance, 1);
-    text += QStringLiteral("</table>Расчёт ведётся по времени Эйринга.");
-    if (!view_->scene().mapError.empty())
-        text += QStringLiteral("<br><font color=#be0000>") +
-                qs(view_->scene().mapError).toHtmlEscaped() + QStringLiteral("</font>");
-    roomFigures_->setText(text);
-}
-
-std::vector<plan::FigureRow> PlanWindow::stiRows() const {
-    const plan::StiFigures& f = view_->scene().sti;
-    const std::string sep = decimalSeparator_();
-    auto index = [&](double sti) {
-        return plan::fixedText(sti, 2, sep) + " (" + std::string(plan::stiBand(sti)) + ")";
-    };
-    auto share = [&](double part) { return plan::shareText(part, sep); };
-    const std::string good = plan::fixedText(plan::kStiGood, 2, sep);
-    const std::string fair = plan::fixedText(plan::kStiFair, 2, sep);
-    return {
-        {"Разборчивость речи (STI)", "", plan::Verdict::None, false},
-        {"STI, среднее", index(f.mean), plan::Verdict::None, false},
-        {"STI, минимум",
-         index(f.min) + " в точке (" + plan::fixedText(f.minAt.x, 2, sep) + "; " +
-             plan::fixedText(f.minAt.y, 2, sep) + ") м",
-         plan::Verdict::None, true},
-        {"Доля площади с STI не ниже " + good, share(f.shareGood), plan::Verdict::None, false},
-        {"Доля площади с STI не ниже " + fair, share(f.shareFair), plan::Verdict::None, false},
-        {"CIS, среднее и стандартное отклонение",
-         plan::fixedText(f.cisMean, 2, sep) + " и " + plan::fixedText(f.cisDeviation, 2, sep),
-         plan::Verdict::None, false},
-        {"Разборчивость: средний CIS минус стандартное отклонение не менее " +
-             plan::fixedText(plan::kCisRequired, 2, sep),
-         plan::fixedText(f.cisMean - f.cisDeviation, 2, sep),
-         f.cisOk ? plan::Verdict::Met : plan::Verdict::NotMet, false},
-        {"%ALcons в худшей точке", plan::fixedText(f.alconsAtMin, 1, sep) + " %",
-         plan::Verdict::None, false},
-    };
+    roomPanel_->showRoom(*room_, field, view_->scene().mapError, decimalSeparator_());
 }
 
 } // namespace pa

@@ -7,6 +7,7 @@
 #include "ui/plan/plan_export.h"
 #include "ui/plan/plan_help.h"
 #include "ui/plan/plan_view.h"
+#include "ui/plan/room_panel.h"
 
 #include <QUndoStack>
 #include <QWidget>
@@ -22,7 +23,6 @@ class QFormLayout;
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class QSpinBox;
 class QTableWidget;
 
 namespace pa {
@@ -50,6 +50,11 @@ public:
     const PlanScene* scene() const;
     // The sheet and the exports of the layout shown now.
     PlanDocument document() const;
+
+    // The room's acoustics as the «Акустика» tab holds them (its last values that could be
+    // read), for keeping with a room; setting them shows them and remakes the maps.
+    plan::RoomSetup acoustics() const;
+    void setAcoustics(const plan::RoomSetup& setup);
 
 private:
     class LayoutStep;
@@ -95,13 +100,11 @@ private:
     void showHelp();
     QString separator() const;
     void nameSnaps();
-    void buildRoomPanel(QGroupBox* box);
     // The room as the panel gives it, for new inputs or an edit: a room with an error keeps the
     // last good one's map and says why in red.
     void readRoom();
     void showRoomFigures();
     void chooseMap(int index);
-    std::vector<plan::FigureRow> stiRows() const;
 
     PlanDialogs& dialogs_;
     std::function<std::string()> decimalSeparator_;
@@ -136,15 +139,10 @@ private:
     QComboBox* snaps_ = nullptr;
     QPushButton* fit_ = nullptr;
     QComboBox* maps_ = nullptr;
-    QDoubleSpinBox* roomHeight_ = nullptr;
-    QComboBox* floor_ = nullptr;
-    QComboBox* ceiling_ = nullptr;
-    QComboBox* walls_ = nullptr;
-    QSpinBox* people_ = nullptr;
-    QLabel* roomFigures_ = nullptr;
-    QLabel* roomError_ = nullptr;
+    RoomPanel* roomPanel_ = nullptr;
+    plan::RoomSetup setup_;                   // the panel as last read
     std::optional<plan::RoomAcoustics> room_; // the last good room
-    bool heightTyped_ = false;                // the user's height stays for new inputs
+    plan::RoomSetup goodSetup_;               // and the setup it came from
 };
 
 } // namespace pa

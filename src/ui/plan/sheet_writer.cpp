@@ -357,8 +357,8 @@ bool paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument
         sheet.paragraph(
             QStringLiteral("Способ размещения: ") + document.method +
             (document.handEdited ? QStringLiteral(", положения изменены вручную") : QString()));
-    for (const std::string& line : plan::figureLines(scene.inputs, scene.figures, separator))
-        sheet.paragraph(qs(line));
+    for (const plan::FigureRow& row : sceneRows(scene))
+        sheet.paragraph(qs(plan::rowText(row)));
     sheet.step(0);
     if (scene.speakers.empty())
         return sheet.going();

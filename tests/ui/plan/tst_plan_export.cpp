@@ -144,6 +144,25 @@ private slots:
         QVERIFY(hallCount > 0 || fixture.isOpen());
     }
 
+    // With the index shown, the sheet gives its figures first, the level's after them.
+    void sheetCarriesIndex() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("plan.pdf"));
+        PlanDocument document = startDocument();
+        PlanScene& scene = document.scene;
+        scene.room = plan::roomAcoustics(scene.inputs, plan::RoomSetup{}, ",");
+        scene.map = MapKind::Sti;
+        deriveMap(scene);
+        QCOMPARE(scene.shown, MapKind::Sti);
+        QCOMPARE(saveExport(path, ExportType::Pdf, document), QString());
+        READ_BACK(text, "pdftotext", "-raw", path, "-");
+        const qsizetype index =
+            text.indexOf(QStringLiteral("STI, среднее: ") +
+                         QString::fromStdString(plan::fixedText(scene.sti.mean, 2, ",")));
+        QVERIFY2(index >= 0, qPrintable(text));
+        QVERIFY(index < text.indexOf(QStringLiteral("Громкоговорителей: 5")));
+    }
+
     void failedWriteKeepsOldFile_data() {
         QTest::addColumn<bool>("sizeLimit");
         QTest::newRow("folder in the way") << false;

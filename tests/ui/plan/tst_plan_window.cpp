@@ -6,8 +6,10 @@
 #include "ui/ui_test_support.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QTableWidget>
@@ -73,6 +75,18 @@ struct PlanUnderTest {
     }
     void pickMaterial(const char* list, const char* id) const {
         pick(list, window->findChild<QComboBox*>(list)->findData(QString::fromLatin1(id)));
+    }
+    // Types a row of octave values, one per field, each confirmed.
+    void typeOctaves(const char* row, const QStringList& values) const {
+        for (int k = 0; k < values.size(); ++k) {
+            auto* field = window->findChild<QLineEdit*>(
+                row + QString::number(plan::kBandHz.at(static_cast<std::size_t>(k))));
+            field->selectAll();
+            if (values.at(k).isEmpty())
+                QTest::keyClick(field, Qt::Key_Delete);
+            QTest::keyClicks(field, values.at(k));
+            QTest::keyClick(field, Qt::Key_Return);
+        }
     }
     void drag(QPoint from, QPoint to, Qt::MouseButton button) const {
         QTest::mousePress(view(), button, {}, from);
@@ -815,6 +829,99 @@ private slots:
         t.type("roomHeight", QString::number(in.mountHeight + 3).replace('.', ','));
         QVERIFY(error->isHidden());
         QVERIFY(t.view()->scene().levels != before);
+    }
+
+    // Typed values the room cannot take say why in red; the last good map stays.
+    void typedRoomRefusals_data() {
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QString>("message"); // how it begins
+        const QStringList seven(7, QStringLiteral("50"));
+        QTest::newRow("noise in one octave only")
+            << "noise" << QStringList{"50"} << "Заполните все семь октав в строке «Шум, дБ»";
+        QStringList word = seven;
+        word[3] = QStringLiteral("abc");
+        QTest::newRow("noise not a number")
+            << "noise" << word << "В строке «Шум, дБ» в октаве 1000 Гц «abc» — не число.";
+        QTest::newRow("noise of 200 dB")
+            << "noise" << QStringList(7, "200") << "Уровень шума в октаве 125 Гц (200,0 дБ)";
+        QTest::newRow("reverberation of 0 s")
+            << "measured" << QStringList(7, "0") << "Время реверберации в октаве 125 Гц (0,00 с)";
+        QTest::newRow("reverberation of 100 s") << "measured" << QStringList(7, "100")
+                                                << "Время реверберации в октаве 125 Гц (100,00 с)";
+    }
+    void typedRoomRefusals() {
+        QFETCH(QString, row);
+        QFETCH(QStringList, values);
+        QFETCH(QString, message);
+        PlanUnderTest t;
+        t.window->showCalculation(startPlan(","));
+        t.pick("mapList", 2);
+        const std::vector<float> before = t.view()->scene().levels;
+        auto* error = t.window->findChild<QLabel*>("roomError");
+        t.typeOctaves(row.toLatin1().constData(), values);
+        QVERIFY(!error->isHidden());
+        QVERIFY2(error->text().startsWith(message), qPrintable(error->text()));
+        QCOMPARE(t.view()->scene().levels, before);
+        t.typeOctaves(row.toLatin1().constData(), QStringList(7, QString()));
+        QVERIFY(error->isHidden());
+    }
+
+    // The tick moves the check over the noise to the sleeper's head, at the height typed.
+    void sleepingRoom() {
+        PlanUnderTest t;
+        const plan::PlanInputs in = startPlan(",");
+        t.window->showCalculation(in);
+        const QString atHead = QStringLiteral("Уровень не менее чем на 15 дБ выше шума и не ниже");
+        const QString notApplied = QStringLiteral("не применяется");
+        auto value = [&](const QString& caption) {
+            return t.table()->item(t.rowOf(caption), 1)->text();
+        };
+        QVERIFY(value(QStringLiteral("Уровень на высоте головы")).startsWith(notApplied));
+        t.window->findChild<QCheckBox*>("sleepingRoom")->click();
+        QVERIFY(value(QStringLiteral("Уровень не менее чем на 15 дБ выше шума во всех"))
+                    .startsWith(notApplied));
+        const QString low = value(atHead);
+        QVERIFY2(low.startsWith(QStringLiteral("минимум")), qPrintable(low));
+        QVERIFY(t.table()->item(t.rowOf(atHead), 0)->text().contains(QStringLiteral("0,60 м")));
+        t.type("headHeight", QStringLiteral("1,2"));
+        QVERIFY(t.table()->item(t.rowOf(atHead), 0)->text().contains(QStringLiteral("1,20 м")));
+        QVERIFY(value(atHead) != low);
+        // Mid-drag the head's map follows the loudspeaker as a whole new one would.
+        const plan::Speaker first = t.speakers().front();
+        QTest::mousePress(t.view(), Qt::LeftButton, {}, t.at(first));
+        QTest::mouseMove(t.view(), t.at(first.x + 1, first.y + 1));
+        QTRY_VERIFY(t.speakers().front() != first);
+        QTest::qWait(10);
+        const plan::RoomChecks checks = checksOf(t.view()->scene());
+        QVERIFY(std::abs(t.view()->scene().figures.headMinLevel -
+                         makeScene(in, t.speakers(), checks).figures.headMinLevel) < 0.01);
+        QTest::mouseRelease(t.view(), Qt::LeftButton, {}, t.at(first.x + 1, first.y + 1));
+    }
+
+    // The tab's state is one value: set, it is shown and mapped, and read back the same.
+    void acousticsRoundTrip() {
+        PlanUnderTest t;
+        const plan::PlanInputs in = startPlan(",");
+        t.window->showCalculation(in);
+        t.pick("mapList", 2);
+        plan::RoomSetup setup;
+        setup.height = in.mountHeight + 1.25;
+        setup.floor = "carpet-underlay";
+        setup.people = 12;
+        setup.measured = plan::Bands{1.5, 1.4, 1.2, 1.1, 1.0, 0.9, 0.75};
+        setup.noise = plan::Bands{55, 52, 50, 47.5, 44, 40, 35};
+        setup.sleeping = true;
+        setup.headHeight = 0.45;
+        t.window->setAcoustics(setup);
+        QVERIFY(t.window->acoustics() == setup);
+        const PlanScene& scene = t.view()->scene();
+        QVERIFY(scene.setup == setup && scene.room && scene.room->measured);
+        QCOMPARE(scene.room->reverberation, *setup.measured);
+        QCOMPARE(scene.shown, MapKind::Sti);
+        t.window->setAcoustics({});
+        QVERIFY(t.window->acoustics() == plan::RoomSetup{});
+        QVERIFY(!t.view()->scene().room->measured);
     }
 };
 
