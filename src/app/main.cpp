@@ -4,7 +4,10 @@
 #include "ui/main/form1.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
+#include <QSettings>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -21,10 +24,22 @@ int main(int argc, char* argv[]) {
          QDir::cleanPath(programFolder.filePath(QStringLiteral(PA_PLAN_MODULE_INSTALLED_DIR) +
                                                 QLatin1Char('/') + moduleName))});
 
+    // `pa-coverage project.pacov`, as the file manager starts it for a project file.
+    QCommandLineParser arguments;
+    arguments.addHelpOption();
+    arguments.addPositionalArgument(QStringLiteral("проект"),
+                                    QStringLiteral("Файл проекта (.pacov), открываемый в окне "
+                                                   "проекта"));
+    arguments.process(app);
+
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("pa-coverage"),
+                       QStringLiteral("pa-coverage"));
     pa::MessageBoxDialogs dialogs(nullptr);
-    pa::Form1 window(dialogs, std::move(plan), QDir::currentPath());
+    pa::Form1 window(dialogs, std::move(plan), QDir::currentPath(), &settings);
     // Message boxes without a parent take the program's icon; the window has drawn it already.
     QApplication::setWindowIcon(window.windowIcon());
     window.show();
+    if (const QStringList files = arguments.positionalArguments(); !files.isEmpty())
+        window.openProject(QFileInfo(files.front()).absoluteFilePath());
     return QApplication::exec();
 }
