@@ -370,15 +370,15 @@ void ProjectWindow::showFigures() {
         const std::optional<double> length = parseNumber(room.length, separator);
         const std::optional<double> width = parseNumber(room.width, separator);
         if (length && width)
-            row.numbers[2] = *length * *width;
+            row.numbers[RoomTable::kSizeColumn] = *length * *width;
         if (f.calculated()) {
-            row.numbers[5] = static_cast<double>(f.speakers.size());
+            row.numbers[RoomTable::kCountColumn] = static_cast<double>(f.speakers.size());
             row.numbers[RoomTable::kChecksColumn] =
                 checks.failures.isEmpty() ? 0.0 : 1.0 + checks.failures.count(QLatin1Char('\n'));
         }
         if (levels) {
-            row.numbers[6] = f.figures.minLevel;
-            row.numbers[7] = f.figures.shareAtTarget;
+            row.numbers[RoomTable::kLevelColumn] = f.figures.minLevel;
+            row.numbers[RoomTable::kShareColumn] = f.figures.shareAtTarget;
         }
         row.lineId = qs(room.line);
         row.checksTip = checks.failures;

@@ -170,8 +170,12 @@ void RoomTable::fill() {
             header->setFont(bold);
             header->setBackground(palette().alternateBase());
             setItem(r, 0, header);
-            for (int c = 1; c < columnCount(); ++c)
-                setItem(r, c, new QTableWidgetItem);
+            // The cells under the span, so that nothing of a room shown here before stays.
+            for (int c = 1; c < columnCount(); ++c) {
+                auto* hidden = new QTableWidgetItem;
+                hidden->setFlags(Qt::NoItemFlags);
+                setItem(r, c, hidden);
+            }
             setSpan(r, 0, 1, columnCount());
             continue;
         }

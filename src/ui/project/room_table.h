@@ -23,6 +23,10 @@ public:
         "Количество", "Мин. уровень", "Доля ≥ T",   "Проверки", "Линия"};
     static constexpr int kNameColumn = 0;
     static constexpr int kFloorColumn = 1;
+    static constexpr int kSizeColumn = 2;
+    static constexpr int kCountColumn = 5;
+    static constexpr int kLevelColumn = 6;
+    static constexpr int kShareColumn = 7;
     static constexpr int kChecksColumn = 8;
     static constexpr int kLineColumn = 9;
 

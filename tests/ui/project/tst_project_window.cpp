@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -70,6 +71,8 @@ private slots:
     void openInCalculation();
     void dragReorders_data();
     void dragReorders();
+    void headerSorts_data();
+    void headerSorts();
     void recentFiles_data();
     void recentFiles();
     void commandLineOpen_data();
@@ -395,6 +398,45 @@ void TstProjectWindow::dragReorders() {
     QCOMPARE(project::openProject(p.file("d.pacov").toStdString()).project, p.project->project());
     p.trigger("undoAction");
     QCOMPARE(p.project->project(), start);
+}
+
+void TstProjectWindow::headerSorts_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("names as people count") << 0 << 1 << QStringList{"Зал", "Каб. 9", "Каб. 10"};
+    QTest::newRow("names the other way") << 0 << 2 << QStringList{"Каб. 10", "Каб. 9", "Зал"};
+    QTest::newRow("third click: the project's order")
+        << 0 << 3 << QStringList{"Каб. 10", "Зал", "Каб. 9"};
+    QTest::newRow("count by number") << 5 << 1 << QStringList{"Каб. 9", "Каб. 10", "Зал"};
+}
+
+// A click on a header sorts the rows shown; the project keeps its own order.
+void TstProjectWindow::headerSorts() {
+    QFETCH(int, column);
+    QFETCH(int, clicks);
+    QFETCH(QStringList, shown);
+    ProjectUnderTest p;
+    const std::array<std::pair<const char*, const char*>, 3> rooms{
+        {{"Каб. 10", "20"}, {"Зал", "60"}, {"Каб. 9", "6"}}};
+    for (const auto& [name, length] : rooms) {
+        p.w.edit("TxtL")->setText(QString::fromUtf8(length));
+        p.calculate();
+        p.add();
+        p.rooms()->item(p.rooms()->currentRow(), 0)->setText(QString::fromUtf8(name));
+        QTRY_COMPARE(p.roomNames().last(), QString::fromUtf8(name));
+    }
+    const QStringList order = p.roomNames();
+    auto* header = p.rooms()->horizontalHeader();
+    for (int i = 0; i < clicks; ++i)
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, 3));
+    QStringList names;
+    for (int r = 0; r < p.rooms()->rowCount(); ++r)
+        names << p.rooms()->item(r, 0)->text();
+    QCOMPARE(names, shown);
+    QCOMPARE(p.roomNames(), order);
 }
 
 void TstProjectWindow::recentFiles_data() {
