@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch DESTDIR and builds the .deb and unpacks it into a scratch
-# root, then checks that the menu entry, the icons and the AppStream file land where the desktop
-# looks for them and that both pass their validators.
+# root, then checks that the menu entry, the icons, the AppStream file and the project file's
+# type land where the desktop looks for them and that they pass their validators.
 #
-#   check_packaging.sh <build-dir> <app-id> <icon-size>...
+#   check_packaging.sh <build-dir> <app-id> <project-mime-type> <icon-size>...
 set -euo pipefail
 build=$1
 id=$2
-shift 2
+mime=$3
+shift 3
 sizes=("$@")
 
-for tool in cmake cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli od; do
+for tool in cmake cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli od \
+    update-mime-database; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed (scripts/setup.sh installs it)"
         exit 77
@@ -48,7 +50,10 @@ check_tree() {
     local desktop=$share/applications/$id.desktop
     if [ -f "$desktop" ]; then
         desktop-file-validate "$desktop" || fail "$label: desktop-file-validate rejects $desktop"
-        grep -qx "Exec=pa-coverage" "$desktop" || fail "$label: .desktop does not start pa-coverage"
+        # %f: the file manager hands over the project file it was asked to open.
+        grep -qx "Exec=pa-coverage %f" "$desktop" ||
+            fail "$label: .desktop does not start pa-coverage with the file"
+        grep -Eq "^MimeType=(.*;)?$mime;" "$desktop" || fail "$label: .desktop does not open $mime"
         grep -qx "Icon=$id" "$desktop" || fail "$label: .desktop does not name the icon $id"
     else
         fail "$label: $desktop missing"
@@ -70,6 +75,25 @@ check_tree() {
         got=$(png_size "$png")
         [ "$got" = "${size}x${size}" ] || fail "$label: $png is '${got:-not a PNG}', not ${size}x${size}"
     done
+
+    # The type as the desktop's own database compiles it: *.pacov files are of it.
+    local types=$share/mime/packages/$id.xml
+    if [ -f "$types" ]; then
+        local db=$scratch/mime-${label//[^a-z]/}
+        mkdir -p "$db/packages"
+        cp "$types" "$db/packages/"
+        if update-mime-database "$db" >"$scratch/mime.log" 2>&1; then
+            grep -q ":$mime:\*\.pacov" "$db/globs2" ||
+                fail "$label: $types does not give *.pacov the type $mime"
+            grep -q "^$mime application/json" "$db/subclasses" ||
+                fail "$label: $mime is not a kind of JSON"
+        else
+            cat "$scratch/mime.log"
+            fail "$label: update-mime-database rejects $types"
+        fi
+    else
+        fail "$label: $types missing"
+    fi
 
     local metainfo=$share/metainfo/$id.metainfo.xml
     if [ -f "$metainfo" ]; then

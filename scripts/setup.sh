@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev qt6-svg-dev qt6-translations-l10n
     clang libclang-rt-14-dev clang-tidy
     fonts-dejavu-core
-    desktop-file-utils appstream dpkg-dev file
+    desktop-file-utils appstream dpkg-dev file shared-mime-info
     xvfb xdotool
     poppler-utils librsvg2-bin python3-ezdxf
     nlohmann-json3-dev

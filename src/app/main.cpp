@@ -5,7 +5,10 @@
 #include "ui/project/project_recovery.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
+#include <QSettings>
 #include <QStandardPaths>
 
 int main(int argc, char* argv[]) {
@@ -23,11 +26,21 @@ int main(int argc, char* argv[]) {
          QDir::cleanPath(programFolder.filePath(QStringLiteral(PA_PLAN_MODULE_INSTALLED_DIR) +
                                                 QLatin1Char('/') + moduleName))});
 
+    // `pa-coverage project.pacov`, as the file manager starts it for a project file.
+    QCommandLineParser arguments;
+    arguments.addHelpOption();
+    arguments.addPositionalArgument(QStringLiteral("проект"),
+                                    QStringLiteral("Файл проекта (.pacov), открываемый в окне "
+                                                   "проекта"));
+    arguments.process(app);
+
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("pa-coverage"),
+                       QStringLiteral("pa-coverage"));
     pa::MessageBoxDialogs dialogs(nullptr);
     // Outlives the window, whose project keeps its copies there.
     pa::ProjectRecovery recovery(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
                                  QStringLiteral("/recovery"));
-    pa::Form1 window(dialogs, std::move(plan), QDir::currentPath());
+    pa::Form1 window(dialogs, std::move(plan), QDir::currentPath(), &settings);
     window.keepRecoveryCopies(recovery);
     // Message boxes without a parent take the program's icon; the window has drawn it already.
     QApplication::setWindowIcon(window.windowIcon());
@@ -36,5 +49,7 @@ int main(int argc, char* argv[]) {
                       [&window](const pa::project::Project& project, const QString& fileName) {
                           window.restoreProject(project, fileName);
                       });
+    if (const QStringList files = arguments.positionalArguments(); !files.isEmpty())
+        window.openProject(QFileInfo(files.front()).absoluteFilePath());
     return QApplication::exec();
 }

@@ -8,13 +8,25 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 class QWidget;
 
 namespace pa {
 
 class Dialogs;
+
+// How the loudspeakers of a room are placed: by a method, and where the user moved them by hand.
+struct PlanLayout {
+    plan::Method method = plan::Method::ByCount;
+    plan::Wall oneWall = plan::Wall::Near; // where OneWall hangs them
+    // The positions as the user left them; none while the method places them.
+    std::optional<std::vector<plan::Speaker>> positions;
+
+    friend bool operator==(const PlanLayout&, const PlanLayout&) = default;
+};
 
 // What the main window asks of the room plan window. The plan's code, with Qt Print Support and
 // Qt SVG behind it, is loaded only when the plan is first opened, so the main window knows it
@@ -24,6 +36,12 @@ public:
     virtual ~PlanPort() = default;
     // A calculation succeeded; the entries are the calculation as the report words it.
     virtual void showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries) = 0;
+    // A calculation of a room that brings its own layout: shown as the room keeps it, without
+    // asking about the positions shown before (they stay one undo step away).
+    virtual void showRoom(const plan::PlanInputs& in, QList<ReportEntry> entries,
+                          const PlanLayout& layout) = 0;
+    // The layout the plan shows for its last calculation; nothing before one.
+    virtual std::optional<PlanLayout> layout() const = 0;
     // The main window emptied its results (no reason), or calculated inputs the plan cannot draw
     // (the reason says which and why).
     virtual void markStale(const QString& reason) = 0;

@@ -11,6 +11,7 @@
 #include "ui/main/report_command.h"
 #include "ui/project/project_window.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace pa {
@@ -104,9 +106,10 @@ template <class Items> QStringList itemTexts(const Items& items) {
 
 } // namespace
 
-Form1::Form1(Dialogs& dialogs, PlanFactory openPlan, QString workingFolder, QWidget* parent)
+Form1::Form1(Dialogs& dialogs, PlanFactory openPlan, QString workingFolder, QSettings* settings,
+             QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), workingFolder_(std::move(workingFolder)),
-      openPlan_(std::move(openPlan)) {
+      openPlan_(std::move(openPlan)), settings_(settings) {
     setObjectName(qs(layout::kWindowName));
     setWindowTitle(qs(layout::kWindowCaption));
     setWindowIcon(artwork::windowIcon());
@@ -308,6 +311,10 @@ SpeakerType Form1::selectedType() const {
 }
 
 void Form1::calculate() {
+    calculateWith(std::nullopt);
+}
+
+void Form1::calculateWith(std::optional<PlanLayout> layout) {
     CoverageInputs inputs;
     inputs.power = str(ui_.TxtPv->text());
     inputs.sensitivity = str(ui_.TxtPd->text());
@@ -336,7 +343,10 @@ void Form1::calculate() {
     planEntries_ =
         reportEntries(record_, reportSources(), QString::fromStdString(decimalSeparator()));
     planStale_ = !planInputs_;
-    if (plan_ && planInputs_)
+    planLayout_ = std::move(layout);
+    if (plan_ && planInputs_ && planLayout_)
+        plan_->showRoom(*planInputs_, planEntries_, *planLayout_);
+    else if (plan_ && planInputs_)
         plan_->showCalculation(*planInputs_, planEntries_);
     else if (plan_)
         plan_->markStale(planRefusal_);
@@ -381,7 +391,9 @@ void Form1::showPlan() {
             return;
         }
         plan_ = std::move(opened.port);
-        if (planInputs_)
+        if (planInputs_ && planLayout_)
+            plan_->showRoom(*planInputs_, planEntries_, *planLayout_);
+        else if (planInputs_)
             plan_->showCalculation(*planInputs_, planEntries_);
         if (planStale_)
             plan_->markStale(planRefusal_);
@@ -390,16 +402,110 @@ void Form1::showPlan() {
 }
 
 void Form1::showProject() {
+    ProjectWindow* window = projectWindow(true);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void Form1::openProject(const QString& path) {
+    projectWindow(false)->open(path);
+    showProject();
+}
+
+// Built on first use; a window built for the menu opens the project it last held.
+ProjectWindow* Form1::projectWindow(bool openLast) {
     if (project_ == nullptr) {
-        project_ = new ProjectWindow(
-            dialogs_, [this] { return lastRoom_; }, [this] { return decimalSeparator(); },
-            workingFolder_, this);
+        CalculationLink link{[this] { return lastCalculation(); },
+                             [this](const project::Room& room) { return openRoom(room); },
+                             [this] { return decimalSeparator(); }};
+        project_ = new ProjectWindow(dialogs_, std::move(link), workingFolder_, settings_, this);
         if (recovery_ != nullptr)
             project_->keepRecoveryCopies(*recovery_);
+        if (openLast)
+            project_->openLast();
     }
-    project_->show();
-    project_->raise();
-    project_->activateWindow();
+    return project_;
+}
+
+std::optional<project::Room> Form1::lastCalculation() const {
+    if (!lastRoom_)
+        return std::nullopt;
+    project::Room room = *lastRoom_;
+    // A calculation the plan refused has no layout of its own.
+    const std::optional<PlanLayout> layout = !planInputs_ ? std::nullopt
+                                             : plan_      ? plan_->layout()
+                                                          : planLayout_;
+    if (layout) {
+        room.method = layout->method;
+        room.oneWall = layout->oneWall;
+        room.positions = layout->positions;
+    }
+    return room;
+}
+
+// What a user would do to give the window these inputs, in the order the window's own rules need
+// it: a model fixes the type and the type resets the directivity, so the model comes first.
+QString Form1::openRoom(const project::Room& room) {
+    QStringList notes;
+    const auto choose = [](PickComboBox* list, int index) {
+        list->setCurrentIndex(index);
+        emit list->picked(index);
+    };
+    const auto type = [](QLineEdit* edit, const std::string& text) {
+        edit->setText(qs(text));
+        emit edit->textEdited(edit->text());
+    };
+    const int model = ui_.CmbD->findText(qs(room.model), Qt::MatchExactly);
+    if (model >= 0 && static_cast<std::size_t>(model) != kModelOtherPosition) {
+        choose(ui_.CmbD, model);
+    } else {
+        if (room.model != kOtherItem)
+            notes.append(QStringLiteral("Модели «%1» нет в списке громкоговорителей: выбрано "
+                                        "«%2», мощность и чувствительность взяты из проекта.")
+                             .arg(qs(room.model), qs(kOtherItem)));
+        choose(ui_.CmbD, static_cast<int>(kModelOtherPosition));
+        type(ui_.TxtPv, room.power);
+        type(ui_.TxtPd, room.sensitivity);
+        for (const TypeOption& option : kTypeOptions)
+            if (option.type == room.type)
+                (ui_.*option.button)->setChecked(true);
+    }
+    if (const int angle = ui_.CmbDn->findText(qs(room.directivity), Qt::MatchExactly); angle >= 0)
+        choose(ui_.CmbDn, angle);
+    const int roomType = ui_.CmbOn->findText(qs(room.roomType), Qt::MatchExactly);
+    if (roomType >= 0 && static_cast<std::size_t>(roomType) != kRoomOtherPosition) {
+        choose(ui_.CmbOn, roomType);
+    } else {
+        if (room.roomType != kOtherItem)
+            notes.append(QStringLiteral("Типа помещения «%1» нет в списке: выбрано «%2», "
+                                        "уровень шума взят из проекта.")
+                             .arg(qs(room.roomType), qs(kOtherItem)));
+        choose(ui_.CmbOn, static_cast<int>(kRoomOtherPosition));
+        type(ui_.TxtN, room.noise);
+    }
+    // The record keeps these two lists' picks as numbers: the item that gives the number.
+    for (const auto& [list, value] :
+         {std::pair{ui_.CmbUPS, room.overlap}, std::pair{ui_.CmbVP, room.listenHeight}})
+        for (int i = 0; i < list->count(); ++i)
+            if (leadingNumber(str(list->itemText(i))) == value)
+                choose(list, i);
+    if (QAbstractButton* step = gradation_->button(room.gradation)) {
+        step->setChecked(true);
+    } else if (QAbstractButton* checked = gradation_->checkedButton()) {
+        // A room without a gradation: the group lets go of its button only when not exclusive.
+        gradation_->setExclusive(false);
+        checked->setChecked(false);
+        gradation_->setExclusive(true);
+        emptyAllResults();
+    }
+    type(ui_.TxtH, room.height);
+    type(ui_.TxtL, room.length);
+    type(ui_.TxtW, room.width);
+    calculateWith(PlanLayout{room.method, room.oneWall, room.positions});
+    raise();
+    activateWindow();
+    return notes.join(QLatin1Char('\n'));
 }
 
 void Form1::keepRecoveryCopies(ProjectRecovery& recovery) {
@@ -408,9 +514,10 @@ void Form1::keepRecoveryCopies(ProjectRecovery& recovery) {
         project_->keepRecoveryCopies(recovery);
 }
 
+// Not the last project first: the one taken back is what the user was working on.
 void Form1::restoreProject(const project::Project& project, const QString& fileName) {
+    projectWindow(false)->restore(project, fileName);
     showProject();
-    project_->restore(project, fileName);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -21,6 +21,7 @@
 #include <string>
 
 class QButtonGroup;
+class QSettings;
 class QTimer;
 
 namespace pa {
@@ -33,13 +34,21 @@ class ProjectWindow;
 class Form1 final : public QMainWindow {
     Q_OBJECT
 public:
-    // openPlan builds the room plan window when the user first asks for it.
-    Form1(Dialogs& dialogs, PlanFactory openPlan, QString workingFolder, QWidget* parent = nullptr);
+    // openPlan builds the room plan window when the user first asks for it; settings keep what
+    // the project window remembers between runs (none: nothing is kept).
+    Form1(Dialogs& dialogs, PlanFactory openPlan, QString workingFolder,
+          QSettings* settings = nullptr, QWidget* parent = nullptr);
 
     const CalculationRecord& record() const { return record_; }
-    // The inputs of the last successful calculation as a project keeps a room; nothing before
-    // one.
-    const std::optional<project::Room>& lastCalculation() const { return lastRoom_; }
+    // The inputs of the last successful calculation as a project keeps a room, with the layout
+    // the plan shows for it; nothing before one.
+    std::optional<project::Room> lastCalculation() const;
+    // Gives the room's inputs to the window as the user would: every pick and typed text runs
+    // the window's own behaviour, then the calculation; the room's layout goes to the plan.
+    // Returns what could not be given as the room keeps it (empty when all could).
+    QString openRoom(const project::Room& room);
+    // Opens the project window with the file, as the command line asks.
+    void openProject(const QString& path);
     // Type letter of each entry of the model list, and noise level of each room of the room list.
     const std::array<QString, kCatalogue.size()>& TypeLetter() const { return typeLetter_; }
     const std::array<int, kRoomPresets.size()>& NoisePreset() const { return noisePreset_; }
@@ -68,12 +77,15 @@ private:
     SpeakerType selectedType() const;
 
     void calculate();
+    // With a layout, the plan shows that rather than laying out anew.
+    void calculateWith(std::optional<PlanLayout> layout);
     void showAttenuation();
     void showRoomArea();
     void printReport();
     ReportSources reportSources() const;
     void showPlan();
     void showProject();
+    ProjectWindow* projectWindow(bool openLast);
     project::Room calculatedRoom() const;
     void showHelp();
     void showAbout();
@@ -101,8 +113,11 @@ private:
     QList<ReportEntry> planEntries_; // the sheet's input data and results
     bool planStale_ = false;
     QString planRefusal_; // why the last calculation has no plan
+    // The layout a project's room brought to the last calculation, for a plan built later.
+    std::optional<PlanLayout> planLayout_;
 
     std::optional<project::Room> lastRoom_;
+    QSettings* settings_;
     ProjectWindow* project_ = nullptr; // built on first use, owned as a child
     ProjectRecovery* recovery_ = nullptr;
 };

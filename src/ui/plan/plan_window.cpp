@@ -505,12 +505,49 @@ void PlanWindow::fillMethods(SpeakerType type) {
 }
 
 void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries) {
+    showInputs(in, std::move(entries), true);
+}
+
+void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries,
+                                 const PlanLayout& layout) {
+    showInputs(in, std::move(entries), false);
+    Arrangement chosen{layout.method,
+                       layout.method == plan::Method::OneWall ? layout.oneWall : plan::Wall::Near};
+    // A method the type does not offer lays out as the type's first one, as layOut does.
+    if (indexOf(arrangements_, chosen) < 0)
+        chosen = arrangements_.front();
+    const Arrangement methodBefore = method_;
+    method_ = chosen;
+    layOutAnew(QStringLiteral("расстановка способом «%1»").arg(arrangementName(chosen)),
+               methodBefore, current());
+    if (layout.positions) {
+        Layout before = current();
+        Layout moved{*layout.positions, -1};
+        apply(moved, std::nullopt);
+        moved = current();
+        if (moved.speakers != before.speakers)
+            undo_.push(new LayoutStep(*this, std::move(before), std::move(moved),
+                                      QStringLiteral("расстановка помещения проекта"), false));
+    }
+    showUndoButtons();
+}
+
+std::optional<PlanLayout> PlanWindow::layout() const {
+    if (!inputs_)
+        return std::nullopt;
+    PlanLayout shown{method_.method, method_.wall, std::nullopt};
+    if (handEdited())
+        shown.positions = current().speakers;
+    return shown;
+}
+
+void PlanWindow::showInputs(const plan::PlanInputs& in, QList<ReportEntry> entries, bool askFirst) {
     entries_ = std::move(entries);
     staleReason_.clear();
     const bool sameType = inputs_ && inputs_->type == in.type;
     const bool sameInputs = inputs_ && *inputs_ == in;
     // Asked while the old plan still shows, so the user sees what the answer keeps.
-    const bool keep = sameType && (sameInputs || (handEdited() && !askLayOutAnew()));
+    const bool keep = sameType && (sameInputs || (askFirst && handEdited() && !askLayOutAnew()));
     Layout before = current();
     inputs_ = in;
     stale_ = false;

@@ -8,6 +8,7 @@
 #include "ui/plan/plan_help.h"
 #include "ui/plan/plan_view.h"
 #include "ui/plan/room_panel.h"
+#include "ui/plan_port.h"
 
 #include <QUndoStack>
 #include <QWidget>
@@ -42,6 +43,12 @@ public:
     // the same inputs keep the layout as it is. The entries are the calculation as the report
     // words it, for the exported sheet.
     void showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries = {});
+    // The same with the layout a room brings: its method, then its hand positions as a step of
+    // their own, so that «Сбросить» and undo lead back to the method's layout. Nothing is asked.
+    void showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries,
+                         const PlanLayout& layout);
+    // The method and, once moved by hand, the positions shown; nothing before a calculation.
+    std::optional<PlanLayout> layout() const;
     // The main window emptied its results, or calculated inputs the plan cannot draw (the reason
     // says which and why): the plan stays, greyed, until the next calculation.
     void markStale(const QString& reason = {});
@@ -70,6 +77,7 @@ private:
         int selected = -1;
     };
 
+    void showInputs(const plan::PlanInputs& in, QList<ReportEntry> entries, bool askFirst);
     void buildControls();
     void fillMethods(SpeakerType type);
     void chooseMethod(int index);

@@ -27,6 +27,15 @@ void PlanWindowPort::showCalculation(const plan::PlanInputs& in, QList<ReportEnt
     window_->showCalculation(in, std::move(entries));
 }
 
+void PlanWindowPort::showRoom(const plan::PlanInputs& in, QList<ReportEntry> entries,
+                              const PlanLayout& layout) {
+    window_->showCalculation(in, std::move(entries), layout);
+}
+
+std::optional<PlanLayout> PlanWindowPort::layout() const {
+    return window_->layout();
+}
+
 void PlanWindowPort::markStale(const QString& reason) {
     window_->markStale(reason);
 }

@@ -30,6 +30,9 @@ public:
     withPrintDialog(Dialogs& boxes, std::function<std::string()> decimalSeparator, QWidget* parent);
 
     void showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries) override;
+    void showRoom(const plan::PlanInputs& in, QList<ReportEntry> entries,
+                  const PlanLayout& layout) override;
+    std::optional<PlanLayout> layout() const override;
     void markStale(const QString& reason) override;
     void showWindow() override;
 

@@ -7,10 +7,12 @@
 #include "ui/artwork.h"
 #include "ui/project/figures_job.h"
 #include "ui/project/project_recovery.h"
+#include "ui/project/room_table.h"
 #include "ui/qt_text.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -20,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
@@ -39,13 +42,6 @@ namespace pa {
 
 namespace {
 
-constexpr std::array<std::string_view, 10> kRoomColumns{
-    "Имя",        "Этаж/зона",    "Размеры, м", "Тип",      "Модель",
-    "Количество", "Мин. уровень", "Доля ≥ T",   "Проверки", "Линия"};
-constexpr int kNameColumn = 0;
-constexpr int kChecksColumn = 8;
-constexpr int kLineColumn = 9;
-
 constexpr std::array<std::string_view, 8> kLineColumns{
     "Линия",     "Напряжение, В", "Длина кабеля, м", "Сечение, мм²",
     "Помещений", "Мощность, Вт",  "Потери, дБ",      "Усилитель, Вт"};
@@ -58,6 +54,7 @@ constexpr int kLossColumn = 6;
 const QString kFileFilter =
     QStringLiteral("Проект (*") + qs(project::kExtension) + QStringLiteral(")");
 const QColor kFailureColour(176, 0, 0);
+const QString kCalculateFirst = QStringLiteral("Сначала выполните расчет в главном окне.");
 
 QString quoted(const QString& text) {
     return QStringLiteral("«") + text + QStringLiteral("»");
@@ -173,12 +170,10 @@ private:
     project::Project after_;
 };
 
-ProjectWindow::ProjectWindow(Dialogs& dialogs, LastCalculation lastCalculation,
-                             std::function<std::string()> decimalSeparator, QString workingFolder,
-                             QWidget* parent)
-    : QMainWindow(parent, Qt::Window), dialogs_(dialogs),
-      lastCalculation_(std::move(lastCalculation)), decimalSeparator_(std::move(decimalSeparator)),
-      workingFolder_(std::move(workingFolder)) {
+ProjectWindow::ProjectWindow(Dialogs& dialogs, CalculationLink link, QString workingFolder,
+                             QSettings* settings, QWidget* parent)
+    : QMainWindow(parent, Qt::Window), dialogs_(dialogs), link_(std::move(link)),
+      workingFolder_(std::move(workingFolder)), recent_(settings) {
     setObjectName(QStringLiteral("projectWindow"));
     setWindowIcon(artwork::windowIcon());
     // The room table's ten columns want the width of a page, not of the widest field.
@@ -188,31 +183,36 @@ ProjectWindow::ProjectWindow(Dialogs& dialogs, LastCalculation lastCalculation,
     auto* layout = new QVBoxLayout(central);
     layout->addWidget(buildHeader());
 
-    roomTable_ = table(kRoomColumns, central);
+    roomTable_ = new RoomTable(central);
     roomTable_->setObjectName(QStringLiteral("roomTable"));
-    connect(roomTable_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
-        if (filling_)
-            return;
-        // The change fills the table anew, which must not happen under the edited item's feet.
-        if (item->column() == kNameColumn)
-            QTimer::singleShot(0, this, [this, row = item->row(), name = item->text()] {
-                roomRenamed(row, name);
-            });
-        else if (item->column() == kLineColumn)
-            QTimer::singleShot(0, this, [this, row = item->row(), id = item->data(Qt::UserRole)] {
-                roomWired(row, id.toString());
-            });
-    });
-    roomTable_->setItemDelegateForColumn(kLineColumn, new LineDelegate(project_, roomTable_));
-    auto* addButton = new QPushButton(QStringLiteral("Добавить из расчета"), central);
-    addButton->setObjectName(QStringLiteral("addFromCalculationButton"));
-    connect(addButton, &QPushButton::clicked, this, &ProjectWindow::addFromCalculation);
-    auto* removeButton = new QPushButton(QStringLiteral("Удалить помещение"), central);
-    removeButton->setObjectName(QStringLiteral("removeRoomButton"));
-    connect(removeButton, &QPushButton::clicked, this, &ProjectWindow::removeSelectedRoom);
+    connect(roomTable_, &RoomTable::renamed, this, &ProjectWindow::roomRenamed);
+    connect(roomTable_, &RoomTable::floorTyped, this, &ProjectWindow::roomFloor);
+    connect(roomTable_, &RoomTable::wired, this, &ProjectWindow::roomWired);
+    connect(roomTable_, &RoomTable::moved, this, &ProjectWindow::moveRoom);
+    connect(roomTable_, &QTableWidget::currentCellChanged, this, &ProjectWindow::showSelection);
+    roomTable_->setItemDelegateForColumn(RoomTable::kLineColumn,
+                                         new LineDelegate(project_, roomTable_));
+    const auto button = [&](const QString& text, const char* name, auto slot) {
+        auto* b = new QPushButton(text, central);
+        b->setObjectName(QString::fromLatin1(name));
+        connect(b, &QPushButton::clicked, this, slot);
+        return b;
+    };
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(addButton);
-    buttons->addWidget(removeButton);
+    buttons->addWidget(button(QStringLiteral("Добавить из расчета"), "addFromCalculationButton",
+                              &ProjectWindow::addFromCalculation));
+    openInButton_ = button(QStringLiteral("Открыть в расчете"), "openInCalculationButton",
+                           &ProjectWindow::openInCalculation);
+    openInButton_->setToolTip(
+        QStringLiteral("Исходные данные помещения — в главное окно, расстановка — в план"));
+    buttons->addWidget(openInButton_);
+    updateButton_ = button(QStringLiteral("Обновить из расчета"), "updateFromCalculationButton",
+                           &ProjectWindow::updateFromCalculation);
+    updateButton_->setToolTip(
+        QStringLiteral("Записать в помещение последний расчет главного окна и расстановку плана"));
+    buttons->addWidget(updateButton_);
+    buttons->addWidget(button(QStringLiteral("Удалить помещение"), "removeRoomButton",
+                              &ProjectWindow::removeSelectedRoom));
     buttons->addStretch();
 
     auto* rooms = new QGroupBox(QStringLiteral("Помещения"), central);
@@ -306,6 +306,9 @@ void ProjectWindow::buildMenu() {
             &ProjectWindow::newProject);
     command(file, QStringLiteral("&Открыть…"), QKeySequence::Open, "openAction",
             &ProjectWindow::openFile);
+    recentMenu_ = file->addMenu(QStringLiteral("&Последние проекты"));
+    recentMenu_->setObjectName(QStringLiteral("recentMenu"));
+    showRecent();
     command(file, QStringLiteral("С&охранить"), QKeySequence::Save, "saveAction",
             &ProjectWindow::save);
     command(file, QStringLiteral("Сохранить &как…"), QKeySequence(QStringLiteral("Ctrl+Shift+S")),
@@ -323,6 +326,10 @@ void ProjectWindow::buildMenu() {
     edit->addSeparator();
     command(edit, QStringLiteral("&Добавить из расчета"), QKeySequence(), "addAction",
             &ProjectWindow::addFromCalculation);
+    command(edit, QStringLiteral("Открыть в &расчете"), QKeySequence(), "openInCalculationAction",
+            &ProjectWindow::openInCalculation);
+    command(edit, QStringLiteral("О&бновить из расчета"), QKeySequence(),
+            "updateFromCalculationAction", &ProjectWindow::updateFromCalculation);
     // Delete belongs to the rooms table only: in a field it deletes text.
     QAction* remove = command(edit, QStringLiteral("&Удалить помещение"), QKeySequence::Delete,
                               "removeAction", &ProjectWindow::removeSelectedRoom);
@@ -352,12 +359,12 @@ void ProjectWindow::apply(const project::Project& project) {
 }
 
 void ProjectWindow::showFigures() {
-    showFigures(figuresJob_->start(project_, decimalSeparator_()));
+    showFigures(figuresJob_->start(project_, link_.decimalSeparator()));
 }
 
 // Rooms whose levels are still being computed show «…» where the levels go.
 void ProjectWindow::showFigures(const project::ProjectFigures& figures) {
-    const std::string separator = decimalSeparator_();
+    const std::string separator = link_.decimalSeparator();
     progress_->setVisible(!figures.pending.empty());
     if (!figures.pending.empty()) {
         progress_->setMaximum(static_cast<int>(project_.rooms.size()));
@@ -367,9 +374,7 @@ void ProjectWindow::showFigures(const project::ProjectFigures& figures) {
         return qs(plan::fixedText(value, decimals, separator));
     };
 
-    filling_ = true;
-    const int current = roomTable_->currentRow();
-    roomTable_->setRowCount(static_cast<int>(project_.rooms.size()));
+    std::vector<RoomTable::Row> rows(project_.rooms.size());
     for (std::size_t i = 0; i < project_.rooms.size(); ++i) {
         const project::Room& room = project_.rooms[i];
         const project::RoomFigures& f = figures.rooms[i];
@@ -377,7 +382,9 @@ void ProjectWindow::showFigures(const project::ProjectFigures& figures) {
         const bool pending = std::binary_search(figures.pending.begin(), figures.pending.end(), i);
         const ChecksCell checks =
             pending ? ChecksCell{QStringLiteral("…"), {}, false} : checksOf(f, separator);
-        const std::array<QString, kRoomColumns.size()> cells{
+        const bool levels = f.calculated() && f.figures.mapped;
+        RoomTable::Row& row = rows[i];
+        row.cells = {
             qs(room.name),
             qs(room.floor),
             qs(room.length) + QStringLiteral(" × ") + qs(room.width) + QStringLiteral(" × ") +
@@ -385,30 +392,35 @@ void ProjectWindow::showFigures(const project::ProjectFigures& figures) {
             qs(typeWord(room.type)),
             qs(room.model),
             f.calculated() ? QString::number(f.speakers.size()) : QStringLiteral("—"),
-            pending ? QStringLiteral("…")
-            : f.calculated() && f.figures.mapped
-                ? number(f.figures.minLevel, 1) + QStringLiteral(" дБ")
-                : QStringLiteral("—"),
+            pending  ? QStringLiteral("…")
+            : levels ? number(f.figures.minLevel, 1) + QStringLiteral(" дБ")
+                     : QStringLiteral("—"),
             pending ? QStringLiteral("…") : shareOf(f, separator),
             checks.text,
             line ? lineCaption(*line) : QString(),
         };
-        const int row = static_cast<int>(i);
-        for (std::size_t c = 0; c < cells.size(); ++c) {
-            QTableWidgetItem* item = c == kNameColumn || c == kLineColumn
-                                         ? new QTableWidgetItem(cells[c])
-                                         : readOnlyItem(cells[c]);
-            roomTable_->setItem(row, static_cast<int>(c), item);
+        // The size sorts by the floor's area; the checks by how many fail.
+        const std::optional<double> length = parseNumber(room.length, separator);
+        const std::optional<double> width = parseNumber(room.width, separator);
+        if (length && width)
+            row.numbers[RoomTable::kSizeColumn] = *length * *width;
+        if (f.calculated()) {
+            row.numbers[RoomTable::kCountColumn] = static_cast<double>(f.speakers.size());
+            row.numbers[RoomTable::kChecksColumn] =
+                checks.failures.isEmpty() ? 0.0 : 1.0 + checks.failures.count(QLatin1Char('\n'));
         }
-        roomTable_->item(row, kLineColumn)->setData(Qt::UserRole, qs(room.line));
-        QTableWidgetItem* checkItem = roomTable_->item(row, kChecksColumn);
-        checkItem->setToolTip(checks.failures);
-        if (checks.failed)
-            checkItem->setForeground(kFailureColour);
+        if (levels) {
+            row.numbers[RoomTable::kLevelColumn] = f.figures.minLevel;
+            row.numbers[RoomTable::kShareColumn] = f.figures.shareAtTarget;
+        }
+        row.lineId = qs(room.line);
+        row.checksTip = checks.failures;
+        row.failed = checks.failed;
     }
-    if (current >= 0 && current < roomTable_->rowCount())
-        roomTable_->setCurrentCell(current, kNameColumn);
+    roomTable_->setRooms(std::move(rows));
+    showSelection();
 
+    filling_ = true;
     lineTable_->setRowCount(static_cast<int>(project_.lines.size()));
     for (std::size_t i = 0; i < project_.lines.size(); ++i) {
         const project::Line& line = project_.lines[i];
@@ -482,20 +494,44 @@ void ProjectWindow::headerEdited() {
     change(QStringLiteral("Данные проекта"), std::move(changed));
 }
 
-void ProjectWindow::roomRenamed(int row, const QString& name) {
-    if (row < 0 || static_cast<std::size_t>(row) >= project_.rooms.size())
+void ProjectWindow::roomRenamed(int room, const QString& name) {
+    if (room < 0 || static_cast<std::size_t>(room) >= project_.rooms.size())
         return;
     project::Project changed = project_;
-    changed.rooms[static_cast<std::size_t>(row)].name = typedName(name);
+    changed.rooms[static_cast<std::size_t>(room)].name = typedName(name);
     change(QStringLiteral("Имя помещения"), std::move(changed));
 }
 
-void ProjectWindow::roomWired(int row, const QString& lineId) {
-    if (row < 0 || static_cast<std::size_t>(row) >= project_.rooms.size())
+void ProjectWindow::roomFloor(int room, const QString& floor) {
+    if (room < 0 || static_cast<std::size_t>(room) >= project_.rooms.size())
         return;
     project::Project changed = project_;
-    changed.rooms[static_cast<std::size_t>(row)].line = lineId.toStdString();
+    changed.rooms[static_cast<std::size_t>(room)].floor = typedName(floor);
+    change(QStringLiteral("Этаж помещения"), std::move(changed));
+    // A room that changed its floor may stand elsewhere now; it stays the current one.
+    roomTable_->setCurrentRoom(room);
+}
+
+void ProjectWindow::roomWired(int room, const QString& lineId) {
+    if (room < 0 || static_cast<std::size_t>(room) >= project_.rooms.size())
+        return;
+    project::Project changed = project_;
+    changed.rooms[static_cast<std::size_t>(room)].line = lineId.toStdString();
     change(QStringLiteral("Линия помещения"), std::move(changed));
+}
+
+void ProjectWindow::moveRoom(int room, int target, bool after) {
+    const auto count = static_cast<int>(project_.rooms.size());
+    if (room < 0 || room >= count || target < 0 || target >= count || room == target)
+        return;
+    project::Project changed = project_;
+    project::Room moved = std::move(changed.rooms[static_cast<std::size_t>(room)]);
+    moved.floor = changed.rooms[static_cast<std::size_t>(target)].floor;
+    changed.rooms.erase(changed.rooms.begin() + room);
+    const int place = (target > room ? target - 1 : target) + (after ? 1 : 0);
+    changed.rooms.insert(changed.rooms.begin() + place, std::move(moved));
+    change(QStringLiteral("Перемещение помещения"), std::move(changed));
+    roomTable_->setCurrentRoom(place);
 }
 
 void ProjectWindow::addLine() {
@@ -529,7 +565,7 @@ void ProjectWindow::lineEdited(int row, int column, const QString& text) {
     project::Project changed = project_;
     project::Line& line = changed.lines[static_cast<std::size_t>(row)];
     const std::string typed = text.trimmed().toStdString();
-    const std::optional<double> number = parseNumber(typed, decimalSeparator_());
+    const std::optional<double> number = parseNumber(typed, link_.decimalSeparator());
     switch (static_cast<LineField>(column)) {
     case LineField::Name:
         line.name = typedName(text.trimmed());
@@ -557,26 +593,65 @@ void ProjectWindow::lineEdited(int row, int column, const QString& text) {
     change(QStringLiteral("Данные линии"), std::move(changed));
 }
 
+// A room added while another is current goes onto that one's floor: floors are filled one at a
+// time.
 void ProjectWindow::addFromCalculation() {
-    std::optional<project::Room> room = lastCalculation_();
+    std::optional<project::Room> room = link_.lastCalculation();
     if (!room) {
-        dialogs_.information(kProgramTitle,
-                             QStringLiteral("Сначала выполните расчет в главном окне."));
+        dialogs_.information(kProgramTitle, kCalculateFirst);
         return;
     }
+    const int current = roomTable_->currentRoom();
+    if (current >= 0)
+        room->floor = project_.rooms[static_cast<std::size_t>(current)].floor;
     project::Project changed = project_;
     changed.rooms.push_back(std::move(*room));
     change(QStringLiteral("Добавление помещения"), std::move(changed));
-    roomTable_->setCurrentCell(roomTable_->rowCount() - 1, kNameColumn);
+    roomTable_->setCurrentRoom(static_cast<int>(project_.rooms.size()) - 1);
 }
 
 void ProjectWindow::removeSelectedRoom() {
-    const int row = roomTable_->currentRow();
-    if (row < 0 || static_cast<std::size_t>(row) >= project_.rooms.size())
+    const int room = roomTable_->currentRoom();
+    if (room < 0 || static_cast<std::size_t>(room) >= project_.rooms.size())
         return;
     project::Project changed = project_;
-    changed.rooms.erase(changed.rooms.begin() + row);
+    changed.rooms.erase(changed.rooms.begin() + room);
     change(QStringLiteral("Удаление помещения"), std::move(changed));
+}
+
+void ProjectWindow::openInCalculation() {
+    const int room = roomTable_->currentRoom();
+    if (room < 0)
+        return;
+    const QString notes = link_.openRoom(project_.rooms[static_cast<std::size_t>(room)]);
+    if (!notes.isEmpty())
+        dialogs_.information(kProgramTitle, notes);
+}
+
+// The room keeps what the main window does not hold: its name, floor, line and unknown keys.
+void ProjectWindow::updateFromCalculation() {
+    const int room = roomTable_->currentRoom();
+    if (room < 0)
+        return;
+    std::optional<project::Room> calculated = link_.lastCalculation();
+    if (!calculated) {
+        dialogs_.information(kProgramTitle, kCalculateFirst);
+        return;
+    }
+    project::Project changed = project_;
+    project::Room& kept = changed.rooms[static_cast<std::size_t>(room)];
+    calculated->name = std::move(kept.name);
+    calculated->floor = std::move(kept.floor);
+    calculated->line = std::move(kept.line);
+    calculated->unknown = std::move(kept.unknown);
+    kept = std::move(*calculated);
+    change(QStringLiteral("Обновление помещения из расчета"), std::move(changed));
+}
+
+void ProjectWindow::showSelection() {
+    const bool chosen = roomTable_->currentRoom() >= 0;
+    openInButton_->setEnabled(chosen);
+    updateButton_->setEnabled(chosen);
 }
 
 bool ProjectWindow::settleChanges() {
@@ -602,8 +677,10 @@ void ProjectWindow::replace(const project::Project& project, const QString& file
 }
 
 void ProjectWindow::newProject() {
-    if (settleChanges())
-        replace({}, {});
+    if (!settleChanges())
+        return;
+    replace({}, {});
+    recent_.setLast({});
 }
 
 void ProjectWindow::openFile() {
@@ -612,8 +689,31 @@ void ProjectWindow::openFile() {
     const QString folder = fileName_.isEmpty() ? workingFolder_ : QFileInfo(fileName_).path();
     const QString path =
         dialogs_.openFileName(QStringLiteral("Открыть проект"), folder, kFileFilter);
-    if (path.isEmpty())
+    if (!path.isEmpty())
+        load(path);
+}
+
+void ProjectWindow::open(const QString& path) {
+    if (settleChanges())
+        load(path);
+}
+
+void ProjectWindow::openLast() {
+    const QString last = recent_.last();
+    if (last.isEmpty())
         return;
+    if (QFileInfo::exists(last)) {
+        load(last);
+        return;
+    }
+    recent_.remove(last);
+    showRecent();
+    dialogs_.information(kProgramTitle, QStringLiteral("Последний проект ") + quoted(last) +
+                                            QStringLiteral(" не найден и убран из списка "
+                                                           "последних проектов."));
+}
+
+void ProjectWindow::load(const QString& path) {
     project::ReadOutcome read = project::openProject(path.toStdString());
     if (!read.project) {
         dialogs_.information(kProgramTitle, QStringLiteral("Не удалось открыть файл ") +
@@ -622,6 +722,35 @@ void ProjectWindow::openFile() {
         return;
     }
     replace(*read.project, path);
+    recent_.add(path);
+    recent_.setLast(path);
+    showRecent();
+}
+
+void ProjectWindow::showRecent() {
+    recentMenu_->clear();
+    const QStringList files = recent_.files();
+    for (int i = 0; i < files.size(); ++i) {
+        // The number is the key that picks the file from the open menu.
+        QAction* action = recentMenu_->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(files[i])));
+        action->setData(files[i]);
+        connect(action, &QAction::triggered, this, [this, path = files[i]] { openRecent(path); });
+    }
+    recentMenu_->setEnabled(!files.isEmpty());
+}
+
+// A file gone since is dropped from the list with a word, rather than failing every time.
+void ProjectWindow::openRecent(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        recent_.remove(path);
+        showRecent();
+        dialogs_.information(kProgramTitle, QStringLiteral("Файл ") + quoted(path) +
+                                                QStringLiteral(" не найден и убран из списка "
+                                                               "последних проектов."));
+        return;
+    }
+    open(path);
 }
 
 bool ProjectWindow::save() {
@@ -654,6 +783,9 @@ bool ProjectWindow::saveTo(const QString& path) {
     stampFile();
     undo_.setClean();
     showTitle();
+    recent_.add(path);
+    recent_.setLast(path);
+    showRecent();
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "project/project.h"
 #include "project/project_figures.h"
 #include "ui/dialogs.h"
+#include "ui/project/recent_projects.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -16,17 +17,30 @@
 #include <string>
 
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPlainTextEdit;
+class QPushButton;
+class QSettings;
 class QTableWidget;
 
 namespace pa {
 
 class FiguresJob;
 class ProjectRecovery;
+class RoomTable;
 
-// The room the main window's last successful calculation describes; nothing before one.
-using LastCalculation = std::function<std::optional<project::Room>()>;
+// What the project window asks of the main window and its plan.
+struct CalculationLink {
+    // The room the main window's last successful calculation describes, laid out as the plan
+    // shows it; nothing before one.
+    std::function<std::optional<project::Room>()> lastCalculation;
+    // Gives the room's inputs to the main window as the user would, calculates, and shows the
+    // room's layout in the plan. Returns what the user is to be told (empty for nothing).
+    std::function<QString(const project::Room&)> openRoom;
+    // The separator the main window writes numbers with.
+    std::function<std::string()> decimalSeparator;
+};
 
 // The window of a project: a building's rooms and the lines that feed them, their figures from
 // the project core, and the project's file. Every change of the project can be undone; the
@@ -34,11 +48,10 @@ using LastCalculation = std::function<std::optional<project::Room>()>;
 class ProjectWindow final : public QMainWindow {
     Q_OBJECT
 public:
-    // decimalSeparator gives the separator the main window writes numbers with; workingFolder is
-    // where the file dialogs open first.
-    ProjectWindow(Dialogs& dialogs, LastCalculation lastCalculation,
-                  std::function<std::string()> decimalSeparator, QString workingFolder,
-                  QWidget* parent = nullptr);
+    // workingFolder is where the file dialogs open first; settings keep the recent files and
+    // the last project (none: nothing is kept).
+    ProjectWindow(Dialogs& dialogs, CalculationLink link, QString workingFolder,
+                  QSettings* settings, QWidget* parent = nullptr);
     ~ProjectWindow() override;
 
     const project::Project& project() const { return project_; }
@@ -49,12 +62,21 @@ public:
     // saved; the others ask about unsaved changes first and leave all as it was on Отмена.
     void newProject();
     void openFile();
+    // Opens the file given, as the command line and the recent files do.
+    void open(const QString& path);
+    // Opens the project open when the window last held a file, if it is still there.
+    void openLast();
     bool save();
     bool saveAs();
     // Adds the main window's last calculation as a new room, or says there is none.
     void addFromCalculation();
     // Removes the room of the current row of the rooms table.
     void removeSelectedRoom();
+    // The current room into the main window and its plan; and their state back into the room.
+    void openInCalculation();
+    void updateFromCalculation();
+    // Moves a room right before (or after) the target room, onto the target's floor.
+    void moveRoom(int room, int target, bool after);
     // A new line with the usual voltage and cable; and the removal of the current one, its
     // rooms left without a line.
     void addLine();
@@ -90,8 +112,14 @@ private:
     // when there were some.
     std::string typedName(const QString& text);
     void headerEdited();
-    void roomRenamed(int row, const QString& name);
-    void roomWired(int row, const QString& lineId);
+    void roomRenamed(int room, const QString& name);
+    void roomFloor(int room, const QString& floor);
+    void roomWired(int room, const QString& lineId);
+    void showRecent();
+    void openRecent(const QString& path);
+    // Reads and shows the file, or says why not; unsaved changes are settled before.
+    void load(const QString& path);
+    void showSelection();
     void lineEdited(int row, int column, const QString& text);
     // Whether the work may go on: nothing unsaved, or saved, or dropped on the user's word.
     bool settleChanges();
@@ -106,16 +134,16 @@ private:
     QString shownName() const;
 
     Dialogs& dialogs_;
-    LastCalculation lastCalculation_;
-    std::function<std::string()> decimalSeparator_;
+    CalculationLink link_;
     QString workingFolder_;
+    RecentProjects recent_;
     project::Project project_;
     QString fileName_;
     QUndoStack undo_;
     project::FiguresCache cache_;
     std::unique_ptr<FiguresJob> figuresJob_; // stopped before the cache goes
     QProgressBar* progress_ = nullptr;
-    bool filling_ = false; // the tables are being filled, not edited
+    bool filling_ = false; // the lines table is being filled, not edited
     ProjectRecovery* recovery_ = nullptr;
     QTimer recoveryTimer_;
     QDateTime fileModified_; // of fileName_ when last read or written
@@ -125,7 +153,10 @@ private:
     QLineEdit* objectField_ = nullptr;
     QLineEdit* addressField_ = nullptr;
     QLineEdit* authorField_ = nullptr;
-    QTableWidget* roomTable_ = nullptr;
+    RoomTable* roomTable_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    QPushButton* openInButton_ = nullptr;
+    QPushButton* updateButton_ = nullptr;
     QTableWidget* lineTable_ = nullptr;
     QPlainTextEdit* totals_ = nullptr;
 };

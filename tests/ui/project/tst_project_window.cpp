@@ -1,14 +1,21 @@
 #include "project/project_figures.h"
 #include "project/project_file.h"
+#include "ui/plan/plan_window.h"
 #include "ui/project/project_recovery.h"
 #include "ui/project/project_window.h"
+#include "ui/project/recent_projects.h"
+#include "ui/project/room_table.h"
 #include "ui/ui_test_support.h"
 
 #include <QAction>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -36,6 +43,12 @@ struct ProjectUnderTest {
         project->findChild<QAction*>(QString::fromLatin1(action))->trigger();
     }
     QString file(const char* name) const { return folder.filePath(QString::fromLatin1(name)); }
+    QStringList roomNames() const {
+        QStringList names;
+        for (const project::Room& room : project->project().rooms)
+            names << QString::fromStdString(room.name);
+        return names;
+    }
 
     WindowUnderTest w;
     ProjectWindow* project = nullptr;
@@ -62,6 +75,16 @@ private slots:
     void recoveryCopies_data();
     void recoveryCopies();
     void levelsOffTheInterfaceThread();
+    void openInCalculation_data();
+    void openInCalculation();
+    void dragReorders_data();
+    void dragReorders();
+    void headerSorts_data();
+    void headerSorts();
+    void recentFiles_data();
+    void recentFiles();
+    void commandLineOpen_data();
+    void commandLineOpen();
 };
 
 void TstProjectWindow::addFromCalculation_data() {
@@ -361,6 +384,255 @@ void TstProjectWindow::levelsOffTheInterfaceThread() {
              QString::fromStdString(plan::fixedText(expected.rooms[0].figures.minLevel, 1, ".")) +
                  " дБ");
     QVERIFY(!p.project->findChild<QWidget*>("figuresProgress")->isVisibleTo(p.project));
+}
+
+void TstProjectWindow::openInCalculation_data() {
+    QTest::addColumn<int>("model"); // the model list's item; -1 keeps the start model
+    QTest::addColumn<QString>("length");
+    QTest::addColumn<int>("gradation");
+    QTest::addColumn<QString>("renamedModel"); // the room's model as a newer file may name it
+    QTest::addColumn<bool>("moved");           // a loudspeaker moved by hand in the plan
+    QTest::newRow("the start example") << -1 << "6" << 1 << "" << false;
+    QTest::newRow("a wall model, third step") << 20 << "30" << 3 << "" << false;
+    QTest::newRow("typed power") << int(kModelOtherPosition) << "12" << 2 << "" << false;
+    QTest::newRow("a model gone from the list") << -1 << "18" << 1 << "XR-999" << false;
+    QTest::newRow("hand positions") << -1 << "24" << 1 << "" << true;
+}
+
+// A room opened in the main window calculates there and lays out in the plan exactly as its
+// figures in the project say; written back, it is the same room.
+void TstProjectWindow::openInCalculation() {
+    QFETCH(int, model);
+    QFETCH(QString, length);
+    QFETCH(int, gradation);
+    QFETCH(QString, renamedModel);
+    QFETCH(bool, moved);
+    ProjectUnderTest p;
+    if (model >= 0)
+        p.w.pick("CmbD", model);
+    if (model == int(kModelOtherPosition))
+        p.w.edit("TxtPv")->setText(QStringLiteral("7.5"));
+    p.w.edit("TxtL")->setText(length);
+    p.w.option(QStringLiteral("Opt_1_%1").arg(gradation).toLatin1().constData())->setChecked(true);
+    p.calculate();
+    p.w.window->findChild<QAction*>(QStringLiteral("Mplan"))->trigger();
+    auto* plan = p.w.window->findChild<PlanWindow*>();
+    if (moved) {
+        auto* view = plan->findChild<PlanView*>();
+        const plan::Speaker first = view->scene().speakers.at(0);
+        QTest::mouseClick(view, Qt::LeftButton, {},
+                          view->mapping().toScreen(first.x, first.y).toPoint());
+        auto* x = plan->findChild<QDoubleSpinBox*>(QStringLiteral("selectedX"));
+        x->setValue(first.x + 0.5);
+    }
+    p.add();
+    project::Project before = p.project->project();
+    if (!renamedModel.isEmpty())
+        before.rooms[0].model = renamedModel.toStdString();
+    const project::RoomFigures figures = project::roomFigures(before.rooms[0]);
+    QCOMPARE(before.rooms[0].positions.has_value(), moved);
+
+    // Another room in between, so that every input has to be given anew.
+    p.w.pick("CmbD", 5);
+    p.w.pick("CmbOn", 2);
+    p.w.edit("TxtL")->setText(QStringLiteral("40"));
+    p.calculate();
+    QVERIFY(project::saveProject(p.file("r.pacov").toStdString(), before).empty());
+    p.w.dialogs.answers.append(Dialogs::Answer::No);
+    p.project->open(p.file("r.pacov"));
+    p.w.dialogs.shown.clear();
+    p.rooms()->setCurrentCell(0, 0);
+    p.project->openInCalculation();
+
+    QCOMPARE(p.w.caption("LblKs"), QString::number(figures.inputs->count));
+    QCOMPARE(plan->scene()->speakers, figures.speakers);
+    QCOMPARE(plan->scene()->figures.minLevel, figures.figures.minLevel);
+    QCOMPARE(plan->scene()->figures.shareAtTarget, figures.figures.shareAtTarget);
+    const QStringList told = p.w.dialogs.informations();
+    QCOMPARE(told.size(), renamedModel.isEmpty() ? 0 : 1);
+    if (!renamedModel.isEmpty()) {
+        QVERIFY2(told[0].contains(renamedModel) && told[0].contains("ПРОЧИЕ"), qPrintable(told[0]));
+        QCOMPARE(p.w.combo("CmbD")->currentText(), QString("ПРОЧИЕ"));
+        before.rooms[0].model = "ПРОЧИЕ";
+    }
+    // Written back unchanged, the room is the room it was: no step, nothing unsaved.
+    p.project->updateFromCalculation();
+    QCOMPARE(p.project->project(), before);
+    QCOMPARE(p.project->isWindowModified(), !renamedModel.isEmpty());
+    p.w.edit("TxtL")->setText(QStringLiteral("50"));
+    p.calculate();
+    p.project->updateFromCalculation();
+    QCOMPARE(p.project->project().rooms[0].length, std::string("50"));
+    p.trigger("undoAction");
+    QCOMPARE(p.project->project().rooms[0].length, length.toStdString());
+}
+
+void TstProjectWindow::dragReorders_data() {
+    QTest::addColumn<int>("row");  // the row dragged
+    QTest::addColumn<int>("onto"); // the row dropped on, in its lower half when below
+    QTest::addColumn<bool>("lowerHalf");
+    QTest::addColumn<QStringList>("order");
+    QTest::addColumn<QString>("floorOfMoved");
+    // Rows: "1 этаж" header, A, C, then "2 этаж" header, B.
+    QTest::newRow("up within a floor") << 2 << 1 << false << QStringList{"C", "A", "B"} << "1 этаж";
+    QTest::newRow("onto another floor") << 1 << 4 << true << QStringList{"B", "A", "C"} << "2 этаж";
+    QTest::newRow("onto a floor's header")
+        << 4 << 0 << false << QStringList{"B", "A", "C"} << "1 этаж";
+}
+
+// Rooms stand under their floors; a drop moves one in the project as one step that undo takes
+// back, and the file keeps the order.
+void TstProjectWindow::dragReorders() {
+    QFETCH(int, row);
+    QFETCH(int, onto);
+    QFETCH(bool, lowerHalf);
+    QFETCH(QStringList, order);
+    QFETCH(QString, floorOfMoved);
+    ProjectUnderTest p;
+    p.calculate();
+    project::Project start;
+    for (const char* floor : {"1 этаж", "2 этаж", "1 этаж"}) {
+        start.rooms.push_back(*p.w.window->lastCalculation());
+        start.rooms.back().floor = floor;
+        start.rooms.back().name = std::string(1, char('A' + start.rooms.size() - 1));
+    }
+    QVERIFY(project::saveProject(p.file("d.pacov").toStdString(), start).empty());
+    p.project->open(p.file("d.pacov"));
+    QCOMPARE(p.rooms()->rowCount(), 5);
+    QCOMPARE(p.rooms()->item(3, 0)->text(), QString("2 этаж (помещений: 1)"));
+    const QString movedName = p.rooms()->item(row, 0)->text();
+
+    // What a drop at the point asks, as the table reports it.
+    auto* table = p.project->findChild<RoomTable*>();
+    table->setCurrentCell(row, 0);
+    const QRect cell = table->visualRect(table->model()->index(onto, 0));
+    const auto drop = table->dropAt(lowerHalf ? cell.bottomLeft() + QPoint(2, -2)
+                                              : cell.topLeft() + QPoint(2, 2));
+    QVERIFY(drop);
+    emit table->moved(table->currentRoom(), drop->target, drop->after);
+    QTRY_COMPARE(p.roomNames(), order);
+    QCOMPARE(p.rooms()->item(p.rooms()->currentRow(), 0)->text(), movedName);
+    QCOMPARE(p.rooms()->item(p.rooms()->currentRow(), 1)->text(), floorOfMoved);
+    QVERIFY(p.project->save());
+    QCOMPARE(project::openProject(p.file("d.pacov").toStdString()).project, p.project->project());
+    p.trigger("undoAction");
+    QCOMPARE(p.project->project(), start);
+}
+
+void TstProjectWindow::headerSorts_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("names as people count") << 0 << 1 << QStringList{"Зал", "Каб. 9", "Каб. 10"};
+    QTest::newRow("names the other way") << 0 << 2 << QStringList{"Каб. 10", "Каб. 9", "Зал"};
+    QTest::newRow("third click: the project's order")
+        << 0 << 3 << QStringList{"Каб. 10", "Зал", "Каб. 9"};
+    QTest::newRow("count by number") << 5 << 1 << QStringList{"Каб. 9", "Каб. 10", "Зал"};
+}
+
+// A click on a header sorts the rows shown; the project keeps its own order.
+void TstProjectWindow::headerSorts() {
+    QFETCH(int, column);
+    QFETCH(int, clicks);
+    QFETCH(QStringList, shown);
+    ProjectUnderTest p;
+    const std::array<std::pair<const char*, const char*>, 3> rooms{
+        {{"Каб. 10", "20"}, {"Зал", "60"}, {"Каб. 9", "6"}}};
+    for (const auto& [name, length] : rooms) {
+        p.w.edit("TxtL")->setText(QString::fromUtf8(length));
+        p.calculate();
+        p.add();
+        p.rooms()->item(p.rooms()->currentRow(), 0)->setText(QString::fromUtf8(name));
+        QTRY_COMPARE(p.roomNames().last(), QString::fromUtf8(name));
+    }
+    const QStringList order = p.roomNames();
+    auto* header = p.rooms()->horizontalHeader();
+    for (int i = 0; i < clicks; ++i)
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, 3));
+    QStringList names;
+    for (int r = 0; r < p.rooms()->rowCount(); ++r)
+        names << p.rooms()->item(r, 0)->text();
+    QCOMPARE(names, shown);
+    QCOMPARE(p.roomNames(), order);
+}
+
+void TstProjectWindow::recentFiles_data() {
+    QTest::addColumn<QStringList>("saved"); // files saved one after the other, by number
+    QTest::addColumn<int>("removed");       // a file gone before the window opens, -1 none
+    QTest::addColumn<QStringList>("listed");
+    QTest::newRow("newest first, once")
+        << QStringList{"1", "2", "1"} << -1 << QStringList{"1", "2"};
+    QTest::newRow("eight at most") << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9"} << -1
+                                   << QStringList{"9", "8", "7", "6", "5", "4", "3", "2"};
+    QTest::newRow("a missing file dropped")
+        << QStringList{"1", "2", "3"} << 2 << QStringList{"3", "1"};
+    QTest::newRow("the last one missing") << QStringList{"1", "2"} << 2 << QStringList{"1"};
+}
+
+// The recent files live in the settings handed in; a file gone is dropped from them with a
+// word, and a new window opens the project that was last open.
+void TstProjectWindow::recentFiles() {
+    QFETCH(QStringList, saved);
+    QFETCH(int, removed);
+    QFETCH(QStringList, listed);
+    QTemporaryDir folder;
+    const auto path = [&](const QString& n) { return folder.filePath(n + ".pacov"); };
+    QSettings settings(folder.filePath("settings.ini"), QSettings::IniFormat);
+    ScriptedDialogs dialogs;
+    const CalculationLink none{[] { return std::optional<project::Room>(); },
+                               [](const project::Room&) { return QString(); },
+                               [] { return std::string("."); }};
+    {
+        ProjectWindow first(dialogs, none, folder.path(), &settings);
+        for (const QString& n : saved) {
+            dialogs.saves.append({path(n), {}});
+            QVERIFY(first.saveAs());
+        }
+    }
+    if (removed > 0)
+        QVERIFY(QFile::remove(path(QString::number(removed))));
+    ProjectWindow second(dialogs, none, folder.path(), &settings);
+    second.openLast();
+    QCOMPARE(second.fileName(), removed == saved.size() ? QString() : path(saved.last()));
+    auto* menu = second.findChild<QMenu*>("recentMenu");
+    if (removed > 0 && removed != saved.size()) {
+        // Picked from the menu, the missing file goes and says so.
+        for (QAction* a : menu->actions())
+            if (a->data().toString() == path(QString::number(removed)))
+                a->trigger();
+    }
+    QCOMPARE(dialogs.informations().size(), removed > 0 ? 1 : 0);
+    QStringList files;
+    for (const QString& n : listed)
+        files << path(n);
+    QCOMPARE(RecentProjects(&settings).files(), files);
+    QCOMPARE(menu->actions().size(), files.size());
+}
+
+void TstProjectWindow::commandLineOpen_data() {
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("a project file") << true;
+    QTest::newRow("a file that is not there") << false;
+}
+
+// The program's argument opens the project window with that file, or says why it cannot.
+void TstProjectWindow::commandLineOpen() {
+    QFETCH(bool, exists);
+    WindowUnderTest w;
+    QTemporaryDir folder;
+    const QString path = folder.filePath("c.pacov");
+    project::Project start;
+    start.name = "Школа";
+    if (exists)
+        QVERIFY(project::saveProject(path.toStdString(), start).empty());
+    w.window->openProject(path);
+    auto* project = w.window->findChild<ProjectWindow*>();
+    QVERIFY(project && project->isVisible());
+    QCOMPARE(project->fileName(), exists ? path : QString());
+    QCOMPARE(project->project().name, exists ? start.name : std::string());
+    QCOMPARE(w.dialogs.informations().size(), exists ? 0 : 1);
 }
 
 QTEST_MAIN(TstProjectWindow)
