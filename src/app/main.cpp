@@ -18,16 +18,17 @@ int main(int argc, char* argv[]) {
     // once installed.
     const QDir programFolder(QCoreApplication::applicationDirPath());
     const QString moduleName = QStringLiteral(PA_PLAN_MODULE_NAME);
-    pa::PlanFactory plan = pa::planModuleFactory(
-        {programFolder.filePath(moduleName),
-         QDir::cleanPath(programFolder.filePath(QStringLiteral(PA_PLAN_MODULE_INSTALLED_DIR) +
-                                                QLatin1Char('/') + moduleName))});
+    const QStringList places{
+        programFolder.filePath(moduleName),
+        QDir::cleanPath(programFolder.filePath(QStringLiteral(PA_PLAN_MODULE_INSTALLED_DIR) +
+                                               QLatin1Char('/') + moduleName))};
 
     pa::MessageBoxDialogs dialogs(nullptr);
     // Outlives the window, whose project keeps its copies there.
     pa::ProjectRecovery recovery(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
                                  QStringLiteral("/recovery"));
-    pa::Form1 window(dialogs, std::move(plan), QDir::currentPath());
+    pa::Form1 window(dialogs, pa::planModuleFactory(places), pa::planSheetSource(places),
+                     QDir::currentPath());
     window.keepRecoveryCopies(recovery);
     // Message boxes without a parent take the program's icon; the window has drawn it already.
     QApplication::setWindowIcon(window.windowIcon());

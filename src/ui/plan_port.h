@@ -3,18 +3,23 @@
 #include "plan/plan.h"
 #include "report/report_format.h"
 
+#include <QDate>
 #include <QList>
 #include <QString>
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+class QPagedPaintDevice;
+class QPainter;
 class QWidget;
 
 namespace pa {
 
 class Dialogs;
+class Progress;
 
 // What the main window asks of the room plan window. The plan's code, with Qt Print Support and
 // Qt SVG behind it, is loaded only when the plan is first opened, so the main window knows it
@@ -47,5 +52,35 @@ using PlanModuleEntry = PlanPort* (*)(Dialogs& dialogs,
                                       std::function<std::string()> decimalSeparator,
                                       QWidget* parent);
 inline constexpr char kPlanModuleEntry[] = "pa_open_plan_window";
+
+// One room's plan sheet in a document of many rooms: what the plan window's export shows for
+// the room's layout.
+struct RoomSheet {
+    QString room; // the room's name, which the sheet's title carries
+    QList<ReportEntry> entries;
+    plan::PlanInputs inputs;
+    std::vector<plan::Speaker> speakers;
+    plan::Method method = plan::Method::ByCount;
+    plan::Wall wall = plan::Wall::Near; // where a one-wall layout hangs them
+    bool handEdited = false;
+    QDate date;
+    QString decimalSeparator;
+};
+
+// Paints a room's sheet from the current page of a paged device on, as the plan's PDF export
+// does, continuing on further pages as it needs; reports to the progress, when there is one,
+// from 0 to 1. False when the progress was cancelled.
+using SheetPainter = bool (*)(QPainter& painter, QPagedPaintDevice& device, const RoomSheet& sheet,
+                              Progress* progress);
+// The plan module exports its sheet painter by this name.
+inline constexpr char kSheetPainterEntry[] = "pa_paint_room_sheet";
+
+// The plan module's sheet painter, or why the module could not give one.
+struct SheetOpening {
+    SheetPainter paint = nullptr;
+    QString failure;
+};
+// Loads the plan module on first use, as PlanFactory does.
+using SheetSource = std::function<SheetOpening()>;
 
 } // namespace pa

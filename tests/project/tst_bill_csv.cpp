@@ -9,9 +9,9 @@ using namespace pa::project;
 
 namespace {
 
-// A 6 x 6 m room of five loudspeakers; spec is "model/power/type letter/gradation".
-Room room(const QString& spec, const std::string& line) {
-    const QStringList parts = spec.split('/');
+// A 6 x 6 m room of five loudspeakers; described as "model/power/type letter/gradation".
+Room room(const QString& described, const std::string& line) {
+    const QStringList parts = described.split('/');
     Room r;
     r.name = "Комната";
     r.model = parts[0].toStdString();
@@ -97,8 +97,8 @@ private slots:
             p.lines[0].id = "Л1";
             p.lines[0].name = lineName.toStdString();
         }
-        for (const QString& spec : rooms)
-            p.rooms.push_back(room(spec, lineName.isEmpty() ? "" : "Л1"));
+        for (const QString& described : rooms)
+            p.rooms.push_back(room(described, lineName.isEmpty() ? "" : "Л1"));
         const std::string sep = separator.toStdString();
         const std::string csv = billCsv(p, projectFigures(p, {1, false, nullptr, sep}), sep);
         QVERIFY(csv.starts_with("\xEF\xBB\xBF") && csv.ends_with("\r\n"));

@@ -104,9 +104,10 @@ template <class Items> QStringList itemTexts(const Items& items) {
 
 } // namespace
 
-Form1::Form1(Dialogs& dialogs, PlanFactory openPlan, QString workingFolder, QWidget* parent)
+Form1::Form1(Dialogs& dialogs, PlanFactory openPlan, SheetSource sheets, QString workingFolder,
+             QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), workingFolder_(std::move(workingFolder)),
-      openPlan_(std::move(openPlan)) {
+      openPlan_(std::move(openPlan)), sheets_(std::move(sheets)) {
     setObjectName(qs(layout::kWindowName));
     setWindowTitle(qs(layout::kWindowCaption));
     setWindowIcon(artwork::windowIcon());
@@ -393,7 +394,7 @@ void Form1::showProject() {
     if (project_ == nullptr) {
         project_ = new ProjectWindow(
             dialogs_, [this] { return lastRoom_; }, [this] { return decimalSeparator(); },
-            workingFolder_, this);
+            workingFolder_, sheets_, this);
         if (recovery_ != nullptr)
             project_->keepRecoveryCopies(*recovery_);
     }

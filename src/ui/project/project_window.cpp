@@ -175,10 +175,11 @@ private:
 
 ProjectWindow::ProjectWindow(Dialogs& dialogs, LastCalculation lastCalculation,
                              std::function<std::string()> decimalSeparator, QString workingFolder,
-                             QWidget* parent)
+                             SheetSource sheets, QWidget* parent)
     : QMainWindow(parent, Qt::Window), dialogs_(dialogs),
       lastCalculation_(std::move(lastCalculation)), decimalSeparator_(std::move(decimalSeparator)),
-      workingFolder_(std::move(workingFolder)) {
+      workingFolder_(std::move(workingFolder)),
+      exporter_(dialogs, std::move(sheets), decimalSeparator_, workingFolder_) {
     setObjectName(QStringLiteral("projectWindow"));
     setWindowIcon(artwork::windowIcon());
     // The room table's ten columns want the width of a page, not of the widest field.
@@ -310,6 +311,11 @@ void ProjectWindow::buildMenu() {
             &ProjectWindow::save);
     command(file, QStringLiteral("Сохранить &как…"), QKeySequence(QStringLiteral("Ctrl+Shift+S")),
             "saveAsAction", &ProjectWindow::saveAs);
+    file->addSeparator();
+    command(file, QStringLiteral("&Экспорт в PDF…"), QKeySequence(), "pdfAction",
+            [this] { exporter_.savePdf(project_, shownName(), fileName_, &cache_); });
+    command(file, QStringLiteral("Спецификация &CSV…"), QKeySequence(), "billAction",
+            [this] { exporter_.saveBill(project_, fileName_); });
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Правка"));
     QAction* undo = undo_.createUndoAction(this, QStringLiteral("&Отменить"));

@@ -3,6 +3,8 @@
 #include "project/project.h"
 #include "project/project_figures.h"
 #include "ui/dialogs.h"
+#include "ui/plan_port.h"
+#include "ui/project/project_export.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -35,10 +37,10 @@ class ProjectWindow final : public QMainWindow {
     Q_OBJECT
 public:
     // decimalSeparator gives the separator the main window writes numbers with; workingFolder is
-    // where the file dialogs open first.
+    // where the file dialogs open first; sheets draws the rooms' plans in the project's document.
     ProjectWindow(Dialogs& dialogs, LastCalculation lastCalculation,
                   std::function<std::string()> decimalSeparator, QString workingFolder,
-                  QWidget* parent = nullptr);
+                  SheetSource sheets, QWidget* parent = nullptr);
     ~ProjectWindow() override;
 
     const project::Project& project() const { return project_; }
@@ -115,6 +117,7 @@ private:
     project::FiguresCache cache_;
     std::unique_ptr<FiguresJob> figuresJob_; // stopped before the cache goes
     QProgressBar* progress_ = nullptr;
+    ProjectExporter exporter_;
     bool filling_ = false; // the tables are being filled, not edited
     ProjectRecovery* recovery_ = nullptr;
     QTimer recoveryTimer_;
