@@ -149,24 +149,28 @@ private slots:
         QTest::addColumn<QString>("saved");  // the file, which holds "old" before
         QTest::addColumn<int>("answer");     // to the question about replacing it; -1 none
         QTest::addColumn<bool>("replaced");
+        QTest::addColumn<int>("cancelAt"); // the progress step the user cancels at; 0 none
         QTest::newRow("PDF, extension added") << "pdfAction"
                                               << "doc"
-                                              << "" << -1 << true;
+                                              << "" << -1 << true << 0;
         QTest::newRow("PDF, completed name kept on Нет")
             << "pdfAction"
             << "doc"
-            << "doc.pdf" << int(Dialogs::Answer::No) << false;
+            << "doc.pdf" << int(Dialogs::Answer::No) << false << 0;
         QTest::newRow("CSV, chosen name replaced without a second question")
             << "billAction"
             << "bill.csv"
-            << "bill.csv" << -1 << true;
+            << "bill.csv" << -1 << true << 0;
         QTest::newRow("CSV, completed name replaced on Да")
             << "billAction"
             << "bill"
-            << "bill.csv" << int(Dialogs::Answer::Yes) << true;
+            << "bill.csv" << int(Dialogs::Answer::Yes) << true << 0;
         QTest::newRow("CSV, a folder in the way") << "billAction"
                                                   << "bill.csv"
-                                                  << "bill.csv/" << -1 << false;
+                                                  << "bill.csv/" << -1 << false << 0;
+        QTest::newRow("PDF, cancelled among the rooms") << "pdfAction"
+                                                        << "doc.pdf"
+                                                        << "doc.pdf" << -1 << false << 2;
     }
 
     // Through the project window's menu: the name, the question, the file whole or untouched,
@@ -177,6 +181,7 @@ private slots:
         QFETCH(QString, saved);
         QFETCH(int, answer);
         QFETCH(bool, replaced);
+        QFETCH(int, cancelAt);
         QTemporaryDir dir;
         WindowUnderTest w;
         w.window->findChild<QAction*>(QStringLiteral("Mproject"))->trigger();
@@ -197,6 +202,7 @@ private slots:
         if (answer >= 0)
             w.dialogs.answers.append(static_cast<Dialogs::Answer>(answer));
         w.dialogs.saves.append({dir.filePath(chosen), {}});
+        w.dialogs.cancelAtStep = cancelAt;
         window->findChild<QAction*>(action)->trigger();
 
         QCOMPARE(w.dialogs.questions().size(), answer >= 0 ? 1 : 0);
