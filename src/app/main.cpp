@@ -21,10 +21,10 @@ int main(int argc, char* argv[]) {
     // once installed.
     const QDir programFolder(QCoreApplication::applicationDirPath());
     const QString moduleName = QStringLiteral(PA_PLAN_MODULE_NAME);
-    pa::PlanFactory plan = pa::planModuleFactory(
-        {programFolder.filePath(moduleName),
-         QDir::cleanPath(programFolder.filePath(QStringLiteral(PA_PLAN_MODULE_INSTALLED_DIR) +
-                                                QLatin1Char('/') + moduleName))});
+    const QStringList places{
+        programFolder.filePath(moduleName),
+        QDir::cleanPath(programFolder.filePath(QStringLiteral(PA_PLAN_MODULE_INSTALLED_DIR) +
+                                               QLatin1Char('/') + moduleName))};
 
     // `pa-coverage project.pacov`, as the file manager starts it for a project file.
     QCommandLineParser arguments;
@@ -40,7 +40,8 @@ int main(int argc, char* argv[]) {
     // Outlives the window, whose project keeps its copies there.
     pa::ProjectRecovery recovery(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
                                  QStringLiteral("/recovery"));
-    pa::Form1 window(dialogs, std::move(plan), QDir::currentPath(), &settings);
+    pa::Form1 window(dialogs, pa::planModuleFactory(places), pa::planSheetSource(places),
+                     QDir::currentPath(), &settings);
     window.keepRecoveryCopies(recovery);
     // Message boxes without a parent take the program's icon; the window has drawn it already.
     QApplication::setWindowIcon(window.windowIcon());

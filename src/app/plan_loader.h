@@ -12,4 +12,7 @@ namespace pa {
 // rest of the run once a window came from it.
 PlanFactory planModuleFactory(QStringList places);
 
+// The room sheets' painter from the same module, found the same way at each call.
+SheetSource planSheetSource(QStringList places);
+
 } // namespace pa

@@ -1,5 +1,7 @@
 #include "plan/positions_csv.h"
 
+#include "core/csv.h"
+
 #include <cmath>
 
 namespace pa::plan {
@@ -33,18 +35,10 @@ std::vector<PositionRow> positionRows(const std::vector<Speaker>& speakers,
 }
 
 std::string positionsCsv(const std::vector<Speaker>& speakers, std::string_view decimalSeparator) {
-    std::string csv = "\xEF\xBB\xBF";
-    const auto addRow = [&csv](const auto& fields) {
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            if (i > 0)
-                csv += ';';
-            csv += fields[i];
-        }
-        csv += "\r\n";
-    };
-    addRow(kPositionHeader);
+    std::string csv(kCsvStart);
+    appendCsvRow(csv, kPositionHeader);
     for (const PositionRow& row : positionRows(speakers, decimalSeparator))
-        addRow(row);
+        appendCsvRow(csv, row);
     return csv;
 }
 

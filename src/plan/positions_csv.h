@@ -24,9 +24,7 @@ inline constexpr std::array<std::string_view, 4> kPositionHeader{"№", "X, м",
 std::vector<PositionRow> positionRows(const std::vector<Speaker>& speakers,
                                       std::string_view decimalSeparator);
 
-// The positions as spreadsheet text: UTF-8 with a byte-order mark (without it spreadsheet
-// programs read Cyrillic as a one-byte code page), ";" between fields, the header row first,
-// CR LF after every row.
+// The positions as spreadsheet text (core/csv.h), the header row first.
 std::string positionsCsv(const std::vector<Speaker>& speakers, std::string_view decimalSeparator);
 
 } // namespace pa::plan

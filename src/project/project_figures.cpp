@@ -168,14 +168,17 @@ std::vector<BillRow> billOfMaterials(const Project& project,
             continue;
         // Manual entries are different loudspeakers whenever their figures differ.
         const bool manual = project.rooms[i].model == kOtherItem;
+        // A ceiling loudspeaker and a horn typed with the same figures are different products.
         BillRow row{project.rooms[i].model, manual ? numberOf(figures.record.SpeakerPower) : 0,
-                    manual ? numberOf(figures.record.SpeakerSpl) : 0, 0};
+                    manual ? numberOf(figures.record.SpeakerSpl) : 0, 0, project.rooms[i].type};
         auto found = std::find_if(bill.begin(), bill.end(), [&](const BillRow& r) {
-            return r.model == row.model && r.power == row.power && r.sensitivity == row.sensitivity;
+            return r.model == row.model && r.power == row.power &&
+                   r.sensitivity == row.sensitivity && (!manual || r.type == row.type);
         });
         if (found == bill.end())
             found = bill.insert(bill.end(), row);
         found->count += figures.speakers.size();
+        found->watts += figures.figures.totalWatts;
     }
     return bill;
 }

@@ -2,6 +2,7 @@
 
 #include "core/coverage.h"
 #include "core/record.h"
+#include "core/speaker_type.h"
 #include "plan/plan.h"
 #include "project/project.h"
 
@@ -70,12 +71,14 @@ LineFigures lineFigures(const Line& line, double totalWatts, std::size_t rooms,
                         std::string_view decimalSeparator = ".");
 
 // One row of the bill of materials. Models from the catalogue are counted by name; manual
-// entries ("ПРОЧИЕ") by their power and sensitivity too.
+// entries ("ПРОЧИЕ") by their power, sensitivity and type too.
 struct BillRow {
     std::string model;
-    double power = 0;       // W, as entered
-    double sensitivity = 0; // dB at 1 W and 1 m
+    double power = 0;       // W, as entered; 0 for a catalogue model
+    double sensitivity = 0; // dB at 1 W and 1 m; 0 for a catalogue model
     std::size_t count = 0;
+    SpeakerType type = SpeakerType::Ceiling; // of the first room that has it
+    double watts = 0;                        // the rooms' power as used, after gradation
 
     friend bool operator==(const BillRow&, const BillRow&) = default;
 };

@@ -524,10 +524,14 @@ std::string saveProject(const std::string& path, const Project& project) {
     const std::optional<std::string> bytes = written(project, fault);
     if (!bytes)
         return fault;
+    return saveFile(path, *bytes);
+}
+
+std::string saveFile(const std::string& path, std::string_view bytes) {
     io::WriteOptions options;
     // A project file is replaced whole; its owner and group stay where the system allows.
     options.keepIdentity = false;
-    const io::WriteResult result = io::writeFileAtomically(path, *bytes, options);
+    const io::WriteResult result = io::writeFileAtomically(path, bytes, options);
     // A folder that could not be synced still holds the whole new file.
     if (result.ok() || result.status == io::WriteStatus::FolderNotSynced)
         return {};

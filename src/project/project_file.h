@@ -47,4 +47,8 @@ ReadOutcome openProject(const std::string& path);
 // always the old or the new one. Returns the reason in Russian when it did not, or empty.
 std::string saveProject(const std::string& path, const Project& project);
 
+// Writes the bytes of a file the project makes (the project itself, its documents) to path the
+// same way: the file is always the old or the new one. The reason in Russian, or empty.
+std::string saveFile(const std::string& path, std::string_view bytes);
+
 } // namespace pa::project

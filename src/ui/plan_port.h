@@ -3,6 +3,7 @@
 #include "plan/plan.h"
 #include "report/report_format.h"
 
+#include <QDate>
 #include <QList>
 #include <QString>
 
@@ -12,11 +13,14 @@
 #include <string>
 #include <vector>
 
+class QPagedPaintDevice;
+class QPainter;
 class QWidget;
 
 namespace pa {
 
 class Dialogs;
+class Progress;
 
 // How the loudspeakers of a room are placed: by a method, and where the user moved them by hand.
 struct PlanLayout {
@@ -65,5 +69,35 @@ using PlanModuleEntry = PlanPort* (*)(Dialogs& dialogs,
                                       std::function<std::string()> decimalSeparator,
                                       QWidget* parent);
 inline constexpr char kPlanModuleEntry[] = "pa_open_plan_window";
+
+// One room's plan sheet in a document of many rooms: what the plan window's export shows for
+// the room's layout.
+struct RoomSheet {
+    QString room; // the room's name, which the sheet's title carries
+    QList<ReportEntry> entries;
+    plan::PlanInputs inputs;
+    std::vector<plan::Speaker> speakers;
+    plan::Method method = plan::Method::ByCount;
+    plan::Wall wall = plan::Wall::Near; // where a one-wall layout hangs them
+    bool handEdited = false;
+    QDate date;
+    QString decimalSeparator;
+};
+
+// Paints a room's sheet from the current page of a paged device on, as the plan's PDF export
+// does, continuing on further pages as it needs; reports to the progress, when there is one,
+// from 0 to 1. False when the progress was cancelled.
+using SheetPainter = bool (*)(QPainter& painter, QPagedPaintDevice& device, const RoomSheet& sheet,
+                              Progress* progress);
+// The plan module exports its sheet painter by this name.
+inline constexpr char kSheetPainterEntry[] = "pa_paint_room_sheet";
+
+// The plan module's sheet painter, or why the module could not give one.
+struct SheetOpening {
+    SheetPainter paint = nullptr;
+    QString failure;
+};
+// Loads the plan module on first use, as PlanFactory does.
+using SheetSource = std::function<SheetOpening()>;
 
 } // namespace pa

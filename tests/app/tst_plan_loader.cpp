@@ -76,6 +76,22 @@ private slots:
         QVERIFY(window && window->isVisible());
     }
 
+    // The project's document draws the rooms' sheets through the module's second entry.
+    void sheets_data() {
+        QTest::addColumn<QString>("place");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("the module's painter") << QStringLiteral(PLAN_MODULE) << "";
+        QTest::newRow("library without it")
+            << QStringLiteral(OTHER_LIBRARY) << QString::fromLatin1(pa::kSheetPainterEntry);
+    }
+    void sheets() {
+        QFETCH(QString, place);
+        QFETCH(QString, failure);
+        const pa::SheetOpening opened = pa::planSheetSource({place})();
+        QCOMPARE(opened.paint == nullptr, !failure.isEmpty());
+        QVERIFY2(opened.failure.contains(failure), qPrintable(opened.failure));
+    }
+
 private:
     NoBoxes boxes_;
 };

@@ -270,9 +270,9 @@ void TestProject::projectSumsRoomsIntoLinesAndBill() {
     QCOMPARE(f.lines[0].rooms, std::size_t(3));
     QCOMPARE(f.lines[1].totalWatts, 0.0);
     QCOMPARE(f.totalWatts, 60.0);
-    const std::vector<BillRow> bill{{"TD-13", 0, 0, 10},
-                                    {std::string(kOtherItem), 3, 90, 5},
-                                    {std::string(kOtherItem), 6, 90, 5}};
+    const std::vector<BillRow> bill{{"TD-13", 0, 0, 10, SpeakerType::Ceiling, 30},
+                                    {std::string(kOtherItem), 3, 90, 5, SpeakerType::Ceiling, 15},
+                                    {std::string(kOtherItem), 6, 90, 5, SpeakerType::Ceiling, 15}};
     QCOMPARE(f.bill, bill);
     QCOMPARE(f.notes.size(), std::size_t(2)); // the broken room, the room on no line
 }

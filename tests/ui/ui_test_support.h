@@ -4,6 +4,7 @@
 #include "ui/main/input_widgets.h"
 #include "ui/plan/plan_dialogs.h"
 #include "ui/plan/plan_window_port.h"
+#include "ui/plan/sheet_writer.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -107,7 +108,7 @@ private:
 // plan library, with the same port the program's plan module gives.
 struct WindowUnderTest {
     explicit WindowUnderTest(const QString& folder = QString())
-        : window(std::make_unique<pa::Form1>(dialogs, planFactory(), folder)) {
+        : window(std::make_unique<pa::Form1>(dialogs, planFactory(), sheetSource(), folder)) {
         window->show();
         window->activateWindow();
         if (!QTest::qWaitForWindowActive(window.get()))
@@ -147,6 +148,11 @@ struct WindowUnderTest {
             return pa::PlanOpening{
                 std::make_unique<pa::PlanWindowPort>(dialogs, std::move(separator), parent), {}};
         };
+    }
+
+    // The sheets from the linked plan library, as the module exports them.
+    static pa::SheetSource sheetSource() {
+        return [] { return pa::SheetOpening{&pa::paintRoomSheet, {}}; };
     }
 
     ScriptedDialogs dialogs;

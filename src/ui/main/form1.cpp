@@ -106,10 +106,10 @@ template <class Items> QStringList itemTexts(const Items& items) {
 
 } // namespace
 
-Form1::Form1(Dialogs& dialogs, PlanFactory openPlan, QString workingFolder, QSettings* settings,
-             QWidget* parent)
+Form1::Form1(Dialogs& dialogs, PlanFactory openPlan, SheetSource sheets, QString workingFolder,
+             QSettings* settings, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), workingFolder_(std::move(workingFolder)),
-      openPlan_(std::move(openPlan)), settings_(settings) {
+      openPlan_(std::move(openPlan)), sheets_(std::move(sheets)), settings_(settings) {
     setObjectName(qs(layout::kWindowName));
     setWindowTitle(qs(layout::kWindowCaption));
     setWindowIcon(artwork::windowIcon());
@@ -419,7 +419,8 @@ ProjectWindow* Form1::projectWindow(bool openLast) {
         CalculationLink link{[this] { return lastCalculation(); },
                              [this](const project::Room& room) { return openRoom(room); },
                              [this] { return decimalSeparator(); }};
-        project_ = new ProjectWindow(dialogs_, std::move(link), workingFolder_, settings_, this);
+        project_ =
+            new ProjectWindow(dialogs_, std::move(link), workingFolder_, sheets_, settings_, this);
         if (recovery_ != nullptr)
             project_->keepRecoveryCopies(*recovery_);
         if (openLast)

@@ -34,9 +34,10 @@ class ProjectWindow;
 class Form1 final : public QMainWindow {
     Q_OBJECT
 public:
-    // openPlan builds the room plan window when the user first asks for it; settings keep what
-    // the project window remembers between runs (none: nothing is kept).
-    Form1(Dialogs& dialogs, PlanFactory openPlan, QString workingFolder,
+    // openPlan builds the room plan window when the user first asks for it; sheets draws the
+    // rooms' plans in the project's document; settings keep what the project window remembers
+    // between runs (none: nothing is kept).
+    Form1(Dialogs& dialogs, PlanFactory openPlan, SheetSource sheets, QString workingFolder,
           QSettings* settings = nullptr, QWidget* parent = nullptr);
 
     const CalculationRecord& record() const { return record_; }
@@ -108,6 +109,7 @@ private:
     // The plan is built on first use only; it follows the last successful calculation, greyed
     // once its results are emptied.
     PlanFactory openPlan_;
+    SheetSource sheets_;
     std::unique_ptr<PlanPort> plan_;
     std::optional<plan::PlanInputs> planInputs_;
     QList<ReportEntry> planEntries_; // the sheet's input data and results

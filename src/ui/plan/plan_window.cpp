@@ -800,11 +800,7 @@ PlanDocument PlanWindow::document() const {
 }
 
 QString PlanWindow::arrangementName(Arrangement arrangement) const {
-    QString name = qs(plan::methodName(arrangement.method));
-    if (arrangement.method == plan::Method::OneWall)
-        name += arrangement.wall == plan::Wall::Far ? QStringLiteral(": дальняя (Y = W)")
-                                                    : QStringLiteral(": ближняя (Y = 0)");
-    return name;
+    return methodCaption(arrangement.method, arrangement.wall);
 }
 
 std::vector<plan::Speaker> PlanWindow::laidOut() const {

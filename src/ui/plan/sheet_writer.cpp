@@ -4,6 +4,7 @@
 #include "plan/positions_csv.h"
 #include "ui/dialogs.h"
 #include "ui/plan/plan_painter.h"
+#include "ui/plan_port.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>
@@ -22,17 +23,13 @@ namespace pa {
 
 namespace {
 
-const QString kFontFamily = QStringLiteral("DejaVu Sans");
-
 // Sizes are in millimetres of the page and become device units through the device's resolution,
 // so a PDF writer and any printer get the same sheet.
 
-constexpr double kMarginMm = 10;
 constexpr double kHeaderMm = 12; // title band at the top of every page
 constexpr double kLeftColumnMm = 95;
 constexpr double kGutterMm = 5;
 constexpr double kPlanHeightMm = 130;
-constexpr double kPdfResolution = 1200; // dpi: vector lines and text placed finely enough
 constexpr int kContinuationColumns = 3;
 
 constexpr double kTitlePt = 14;
@@ -60,7 +57,7 @@ public:
           unit_(device.logicalDpiY() / 25.4), page_(0, 0, device.width(), device.height()) {}
 
     void firstPage() {
-        pageHeader(kSheetTitle);
+        pageHeader({});
         const double top = mm(kHeaderMm);
         const double left = mm(kLeftColumnMm);
         const double gutter = mm(kGutterMm);
@@ -277,8 +274,7 @@ private:
         step(done_);
         device_.newPage();
         ++page_number_;
-        pageHeader(kSheetTitle + QStringLiteral(" (продолжение), лист ") +
-                   QString::number(page_number_));
+        pageHeader(QStringLiteral(" (продолжение), лист ") + QString::number(page_number_));
         frames_.clear();
         const double top = mm(kHeaderMm);
         const double gutter = mm(kGutterMm);
@@ -289,11 +285,22 @@ private:
         frame_ = 0;
     }
 
-    void pageHeader(const QString& title) {
+    // The title, with the room's name when the sheet has one, shortened to the title's line;
+    // suffix marks a continued page.
+    void pageHeader(const QString& suffix) {
         const QFont titleFont = sheetFont(kTitlePt, true);
         const QFont dateFont = sheetFont(kTextPt);
         const double height = lineHeight(titleFont);
-        drawText(titleFont, QRectF(0, 0, page_.width() * 0.75, height), Qt::AlignLeft, title);
+        const double titleWidth = page_.width() * 0.75;
+        QString title = kSheetTitle;
+        if (!document_.room.isEmpty()) {
+            const QString colon = QStringLiteral(": ");
+            const QFontMetricsF metrics(titleFont, &device_);
+            const double left = titleWidth - metrics.horizontalAdvance(title + colon + suffix);
+            title +=
+                colon + metrics.elidedText(document_.room, Qt::ElideRight, std::max(0.0, left));
+        }
+        drawText(titleFont, QRectF(0, 0, titleWidth, height), Qt::AlignLeft, title + suffix);
         drawText(dateFont, QRectF(page_.width() * 0.75, 0, page_.width() * 0.25, height),
                  Qt::AlignRight,
                  QStringLiteral("Дата: ") + document_.date.toString(QStringLiteral("dd.MM.yyyy")));
@@ -317,20 +324,6 @@ private:
 };
 
 } // namespace
-
-QFont sheetFont(double points, bool bold) {
-    QFont font(kFontFamily);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    // Outline glyphs embed in a PDF as text with its Unicode mapping; a bitmap face would not.
-    font.setStyleStrategy(QFont::PreferOutline);
-    return font;
-}
-
-QPageLayout sheetLayout() {
-    return {QPageSize(QPageSize::A4), QPageLayout::Landscape,
-            QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter};
-}
 
 bool paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument& document,
                 Progress* progress) {
@@ -376,6 +369,11 @@ bool paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument
     return sheet.going();
 }
 
+bool paintRoomSheet(QPainter& painter, QPagedPaintDevice& device, const RoomSheet& sheet,
+                    Progress* progress) {
+    return paintSheet(painter, device, roomDocument(sheet), progress);
+}
+
 bool printSheet(QPrinter& printer, const PlanDocument& document) {
     QPainter painter;
     if (!painter.begin(&printer))
@@ -389,10 +387,7 @@ std::optional<QByteArray> sheetPdf(const PlanDocument& document, Progress* progr
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
-        writer.setResolution(static_cast<int>(kPdfResolution));
-        writer.setPageLayout(sheetLayout());
-        writer.setTitle(kSheetTitle);
-        writer.setCreator(kProgramTitle);
+        prepareSheetPdf(writer, kSheetTitle);
         QPainter painter;
         if (!painter.begin(&writer))
             return QByteArray();

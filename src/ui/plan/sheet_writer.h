@@ -1,10 +1,9 @@
 #pragma once
 
 #include "ui/plan/plan_document.h"
+#include "ui/sheet_style.h"
 
 #include <QByteArray>
-#include <QFont>
-#include <QPageLayout>
 #include <QString>
 
 #include <optional>
@@ -19,11 +18,6 @@ class Progress;
 
 inline const QString kSheetTitle = QStringLiteral("План размещения громкоговорителей");
 
-// The sheet's face at a size in points; exported pictures use it too.
-QFont sheetFont(double points, bool bold = false);
-// A4 landscape with the sheet's margins.
-QPageLayout sheetLayout();
-
 // The sheet on a paged device (a PDF writer or a printer) that the painter is active on: title,
 // date, input data and results, the plan with its legend, the figures and checks, and the table
 // of positions. What does not fit on the first page continues on further pages. Reports to the
@@ -31,6 +25,10 @@ QPageLayout sheetLayout();
 // cancelled, and the sheet stops where it was.
 bool paintSheet(QPainter& painter, QPagedPaintDevice& device, const PlanDocument& document,
                 Progress* progress = nullptr);
+
+// A room's sheet in a project's document: the plan module's painter (kSheetPainterEntry).
+bool paintRoomSheet(QPainter& painter, QPagedPaintDevice& device, const RoomSheet& sheet,
+                    Progress* progress);
 
 // The sheet on a printer: A4 landscape unless the printer was set otherwise. False when the
 // printer could not be started.

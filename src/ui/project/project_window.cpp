@@ -171,9 +171,10 @@ private:
 };
 
 ProjectWindow::ProjectWindow(Dialogs& dialogs, CalculationLink link, QString workingFolder,
-                             QSettings* settings, QWidget* parent)
+                             SheetSource sheets, QSettings* settings, QWidget* parent)
     : QMainWindow(parent, Qt::Window), dialogs_(dialogs), link_(std::move(link)),
-      workingFolder_(std::move(workingFolder)), recent_(settings) {
+      workingFolder_(std::move(workingFolder)), recent_(settings),
+      exporter_(dialogs, std::move(sheets), link_.decimalSeparator, workingFolder_) {
     setObjectName(QStringLiteral("projectWindow"));
     setWindowIcon(artwork::windowIcon());
     // The room table's ten columns want the width of a page, not of the widest field.
@@ -313,6 +314,11 @@ void ProjectWindow::buildMenu() {
             &ProjectWindow::save);
     command(file, QStringLiteral("Сохранить &как…"), QKeySequence(QStringLiteral("Ctrl+Shift+S")),
             "saveAsAction", &ProjectWindow::saveAs);
+    file->addSeparator();
+    command(file, QStringLiteral("&Экспорт в PDF…"), QKeySequence(), "pdfAction",
+            [this] { exporter_.savePdf(project_, shownName(), fileName_, &cache_); });
+    command(file, QStringLiteral("Спецификация &CSV…"), QKeySequence(), "billAction",
+            [this] { exporter_.saveBill(project_, fileName_); });
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Правка"));
     QAction* undo = undo_.createUndoAction(this, QStringLiteral("&Отменить"));

@@ -3,6 +3,8 @@
 #include "project/project.h"
 #include "project/project_figures.h"
 #include "ui/dialogs.h"
+#include "ui/plan_port.h"
+#include "ui/project/project_export.h"
 #include "ui/project/recent_projects.h"
 
 #include <QDateTime>
@@ -48,9 +50,10 @@ struct CalculationLink {
 class ProjectWindow final : public QMainWindow {
     Q_OBJECT
 public:
-    // workingFolder is where the file dialogs open first; settings keep the recent files and
-    // the last project (none: nothing is kept).
-    ProjectWindow(Dialogs& dialogs, CalculationLink link, QString workingFolder,
+    // workingFolder is where the file dialogs open first; sheets draws the rooms' plans in the
+    // project's document; settings keep the recent files and the last project (none: nothing is
+    // kept).
+    ProjectWindow(Dialogs& dialogs, CalculationLink link, QString workingFolder, SheetSource sheets,
                   QSettings* settings, QWidget* parent = nullptr);
     ~ProjectWindow() override;
 
@@ -143,6 +146,7 @@ private:
     project::FiguresCache cache_;
     std::unique_ptr<FiguresJob> figuresJob_; // stopped before the cache goes
     QProgressBar* progress_ = nullptr;
+    ProjectExporter exporter_;
     bool filling_ = false; // the lines table is being filled, not edited
     ProjectRecovery* recovery_ = nullptr;
     QTimer recoveryTimer_;

@@ -383,7 +383,7 @@ void TestMainWindow::planThatWillNotLoad() {
             ++tries;
             return pa::PlanOpening{nullptr, QStringLiteral("нет файла")};
         },
-        QString());
+        {}, QString());
     window.show();
     QAction* plan = window.findChild<QAction*>(QStringLiteral("Mplan"));
     plan->trigger();

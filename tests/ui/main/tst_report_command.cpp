@@ -348,7 +348,7 @@ void TestReportCommand::windowWritesReportsIntoItsFolder() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     ScriptedDialogs dialogs;
-    Form1 window(dialogs, {}, dir.path()); // the plan is never opened here
+    Form1 window(dialogs, {}, {}, dir.path()); // the plan is never opened here
     auto* calculate = window.findChild<QPushButton*>("Command1");
     auto* print = window.findChild<QAction*>("Mppech");
     auto* models = window.findChild<QComboBox*>("CmbD");

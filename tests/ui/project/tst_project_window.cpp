@@ -585,7 +585,7 @@ void TstProjectWindow::recentFiles() {
                                [](const project::Room&) { return QString(); },
                                [] { return std::string("."); }};
     {
-        ProjectWindow first(dialogs, none, folder.path(), &settings);
+        ProjectWindow first(dialogs, none, folder.path(), {}, &settings);
         for (const QString& n : saved) {
             dialogs.saves.append({path(n), {}});
             QVERIFY(first.saveAs());
@@ -593,7 +593,7 @@ void TstProjectWindow::recentFiles() {
     }
     if (removed > 0)
         QVERIFY(QFile::remove(path(QString::number(removed))));
-    ProjectWindow second(dialogs, none, folder.path(), &settings);
+    ProjectWindow second(dialogs, none, folder.path(), {}, &settings);
     second.openLast();
     QCOMPARE(second.fileName(), removed == saved.size() ? QString() : path(saved.last()));
     auto* menu = second.findChild<QMenu*>("recentMenu");
