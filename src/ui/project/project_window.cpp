@@ -251,6 +251,9 @@ ProjectWindow::ProjectWindow(Dialogs& dialogs, CalculationLink link, QString wor
     auto* split = new QSplitter(Qt::Vertical, central);
     split->addWidget(rooms);
     split->addWidget(lines);
+    // A building has many more rooms than lines.
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
     layout->addWidget(split, 1);
     setCentralWidget(central);
 
