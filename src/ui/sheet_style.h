@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QPageLayout>
 #include <QString>
@@ -7,6 +8,13 @@
 class QPdfWriter;
 
 namespace pa {
+
+// What every printed sheet shares: the title band at the top of each page (mm), the heading and
+// text sizes (pt) and the fill of a table's header row.
+inline constexpr double kSheetHeaderMm = 12;
+inline constexpr double kSheetHeadingPt = 10;
+inline constexpr double kSheetTextPt = 8;
+inline const QColor kSheetHeaderFill(230, 230, 230);
 
 // The face of every printed sheet at a size in points; exported pictures use it too.
 QFont sheetFont(double points, bool bold = false);

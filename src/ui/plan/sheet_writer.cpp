@@ -5,6 +5,7 @@
 #include "ui/dialogs.h"
 #include "ui/plan/plan_painter.h"
 #include "ui/plan_port.h"
+#include "ui/sheet_style.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>
@@ -26,22 +27,18 @@ namespace {
 // Sizes are in millimetres of the page and become device units through the device's resolution,
 // so a PDF writer and any printer get the same sheet.
 
-constexpr double kHeaderMm = 12; // title band at the top of every page
 constexpr double kLeftColumnMm = 95;
 constexpr double kGutterMm = 5;
 constexpr double kPlanHeightMm = 130;
 constexpr int kContinuationColumns = 3;
 
 constexpr double kTitlePt = 14;
-constexpr double kHeadingPt = 10;
-constexpr double kTextPt = 8;
 constexpr double kPlanTextPt = 7;
 
 // Share of the frame width each column of the positions table takes; ceiling loudspeakers
 // leave out the wall column.
 constexpr std::array<double, 4> kColumnShares{0.14, 0.24, 0.24, 0.38};
 constexpr std::array<double, 4> kCeilingColumnShares{0.2, 0.4, 0.4, 0};
-const QColor kHeaderFill(230, 230, 230);
 
 // The first page's share of the sheet's work as the progress shows it; the rest is the table.
 constexpr double kFirstPageShare = 0.05;
@@ -58,7 +55,7 @@ public:
 
     void firstPage() {
         pageHeader({});
-        const double top = mm(kHeaderMm);
+        const double top = mm(kSheetHeaderMm);
         const double left = mm(kLeftColumnMm);
         const double gutter = mm(kGutterMm);
         const QRectF plan(left + gutter, top, page_.width() - left - gutter, mm(kPlanHeightMm));
@@ -80,11 +77,11 @@ public:
     }
 
     void heading(const QString& text) {
-        const QFont font = sheetFont(kHeadingPt, true);
+        const QFont font = sheetFont(kSheetHeadingPt, true);
         const double space = y_ > frames_[frame_].top() ? mm(3) : 0;
         const double height = textHeight(font, frameWidth(), text);
         // A heading never stands alone at the foot of a frame.
-        fit(space + height + lineHeight(sheetFont(kTextPt)) * 2);
+        fit(space + height + lineHeight(sheetFont(kSheetTextPt)) * 2);
         if (y_ > frames_[frame_].top())
             y_ += space;
         drawText(font, QRectF(left(), y_, frameWidth(), height), Qt::AlignLeft, text);
@@ -92,7 +89,7 @@ public:
     }
 
     void paragraph(const QString& text) {
-        const QFont font = sheetFont(kTextPt);
+        const QFont font = sheetFont(kSheetTextPt);
         const double height = textHeight(font, frameWidth(), text);
         fit(height);
         drawText(font, QRectF(left(), y_, frameWidth(), height), Qt::AlignLeft, text);
@@ -101,7 +98,7 @@ public:
 
     // A caption and its value side by side, each wrapped in its own part of the frame.
     void entry(const QString& caption, const QString& value) {
-        const QFont font = sheetFont(kTextPt);
+        const QFont font = sheetFont(kSheetTextPt);
         const double captionWidth = frameWidth() * 0.62;
         const double valueWidth = frameWidth() - captionWidth - mm(1);
         const double height =
@@ -124,7 +121,7 @@ public:
     // frames beside its first one start level with it.
     void table(const std::vector<plan::PositionRow>& rows, bool withWalls) {
         shares_ = withWalls ? kColumnShares : kCeilingColumnShares;
-        const double height = lineHeight(sheetFont(kTextPt)) + mm(1);
+        const double height = lineHeight(sheetFont(kSheetTextPt)) + mm(1);
         fit(2 * height);
         const double top = y_;
         const qsizetype first = frame_;
@@ -142,8 +139,8 @@ public:
 
         std::array<QString, 4> header;
         std::ranges::transform(plan::kPositionHeader, header.begin(), qs);
-        const Cells body(sheetFont(kTextPt), device_);
-        const Cells headerCells(sheetFont(kTextPt, true), device_);
+        const Cells body(sheetFont(kSheetTextPt), device_);
+        const Cells headerCells(sheetFont(kSheetTextPt, true), device_);
         std::size_t inFrame = 0;
         double blockTop = y_;
         for (std::size_t i = 0; i < rows.size() && going_; ++i) {
@@ -157,7 +154,7 @@ public:
             }
             if (inFrame == 0) {
                 blockTop = y_;
-                painter_.fillRect(QRectF(left(), y_, tableWidth(), height), kHeaderFill);
+                painter_.fillRect(QRectF(left(), y_, tableWidth(), height), kSheetHeaderFill);
                 rowTexts(headerCells, header, height);
                 y_ += height;
             }
@@ -276,7 +273,7 @@ private:
         ++page_number_;
         pageHeader(QStringLiteral(" (продолжение), лист ") + QString::number(page_number_));
         frames_.clear();
-        const double top = mm(kHeaderMm);
+        const double top = mm(kSheetHeaderMm);
         const double gutter = mm(kGutterMm);
         const double width =
             (page_.width() - gutter * (kContinuationColumns - 1)) / kContinuationColumns;
@@ -289,7 +286,7 @@ private:
     // suffix marks a continued page.
     void pageHeader(const QString& suffix) {
         const QFont titleFont = sheetFont(kTitlePt, true);
-        const QFont dateFont = sheetFont(kTextPt);
+        const QFont dateFont = sheetFont(kSheetTextPt);
         const double height = lineHeight(titleFont);
         const double titleWidth = page_.width() * 0.75;
         QString title = kSheetTitle;

@@ -22,7 +22,6 @@ namespace pa {
 namespace {
 
 // Sizes in millimetres of the page, as the plan sheet has them.
-constexpr double kHeaderMm = 12;
 constexpr double kPaddingMm = 1;
 constexpr double kTitleTopShare = 0.22; // of the page's height, above the project's name
 constexpr double kFactsLeftShare = 0.3; // of the page's width, left of the title page's facts
@@ -35,15 +34,11 @@ constexpr qsizetype kMaxCellCharacters = 200;
 constexpr double kNamePt = 20;
 constexpr double kSubtitlePt = 12;
 constexpr double kBandPt = 14;
-constexpr double kHeadingPt = 10;
-constexpr double kTextPt = 8;
 
 // Share of the progress the title and the tables take; the rooms' sheets share the rest by the
 // number of loudspeakers they draw, plus a room's own work.
 constexpr double kTablesShare = 0.05;
 constexpr double kRoomWeight = 20;
-
-const QColor kHeaderFill(230, 230, 230);
 
 QString quoted(const QString& text) {
     return QStringLiteral("«") + text + QStringLiteral("»");
@@ -85,7 +80,7 @@ public:
     void titlePage(const std::vector<std::pair<QString, QString>>& facts) {
         const QFont nameFont = sheetFont(kNamePt, true);
         const QFont subtitleFont = sheetFont(kSubtitlePt);
-        const QFont font = sheetFont(kTextPt + 2);
+        const QFont font = sheetFont(kSheetTextPt + 2);
         y_ = page_.height() * kTitleTopShare;
         block(nameFont, document_.name, Qt::AlignHCenter, 0, page_.width());
         y_ += mm(4);
@@ -118,27 +113,27 @@ public:
         const QString title = metrics.elidedText(QStringLiteral("Проект ") + quoted(document_.name),
                                                  Qt::ElideRight, titleWidth);
         draw(font, QRectF(0, 0, titleWidth, height), Qt::AlignLeft, title);
-        draw(sheetFont(kTextPt), QRectF(titleWidth, 0, page_.width() - titleWidth, height),
+        draw(sheetFont(kSheetTextPt), QRectF(titleWidth, 0, page_.width() - titleWidth, height),
              Qt::AlignRight, QStringLiteral("Дата: ") + dateText(document_.date));
         painter_.setPen(QPen(Qt::black, mm(0.3)));
         painter_.drawLine(QPointF(0, height + mm(1)), QPointF(page_.width(), height + mm(1)));
-        y_ = mm(kHeaderMm);
+        y_ = mm(kSheetHeaderMm);
     }
 
     void heading(const QString& text) {
-        const QFont font = sheetFont(kHeadingPt, true);
-        const double space = y_ > mm(kHeaderMm) ? mm(4) : 0;
+        const QFont font = sheetFont(kSheetHeadingPt, true);
+        const double space = y_ > mm(kSheetHeaderMm) ? mm(4) : 0;
         const double height = textHeight(font, page_.width(), text, Qt::TextWordWrap);
         // A heading never stands alone at the foot of a page.
-        fit(space + height + 3 * QFontMetricsF(sheetFont(kTextPt), &device_).height());
-        if (y_ > mm(kHeaderMm))
+        fit(space + height + 3 * QFontMetricsF(sheetFont(kSheetTextPt), &device_).height());
+        if (y_ > mm(kSheetHeaderMm))
             y_ += space;
         block(font, text, Qt::AlignLeft, 0, page_.width());
         y_ += mm(1);
     }
 
     void paragraph(const QString& text) {
-        const QFont font = sheetFont(kTextPt);
+        const QFont font = sheetFont(kSheetTextPt);
         fit(textHeight(font, page_.width(), text, wrapping(font, page_.width(), text)));
         block(font, text, Qt::AlignLeft, 0, page_.width());
         y_ += mm(0.6);
@@ -147,8 +142,8 @@ public:
     // The table, its header row repeated on every page it continues on; a last row that sums
     // the others is set bold.
     void table(const project::TextTable& table, bool totalRow) {
-        const QFont headFont = sheetFont(kTextPt, true);
-        const QFont bodyFont = sheetFont(kTextPt);
+        const QFont headFont = sheetFont(kSheetTextPt, true);
+        const QFont bodyFont = sheetFont(kSheetTextPt);
         QStringList header;
         for (const std::string& caption : table.header)
             header.append(qs(caption));
@@ -215,7 +210,7 @@ private:
 
     // Moves to a new page when what follows does not fit on this one.
     void fit(double height) {
-        if (y_ + height > page_.height() && y_ > mm(kHeaderMm))
+        if (y_ + height > page_.height() && y_ > mm(kSheetHeaderMm))
             startPage();
     }
 
@@ -270,7 +265,7 @@ private:
     void row(const QFont& font, const QStringList& cells, double height, bool header) {
         const double width = std::accumulate(widths_.begin(), widths_.end(), 0.0);
         if (header)
-            painter_.fillRect(QRectF(0, y_, width, height), kHeaderFill);
+            painter_.fillRect(QRectF(0, y_, width, height), kSheetHeaderFill);
         QList<QLineF> rules{QLineF(0, y_, width, y_), QLineF(0, y_ + height, width, y_ + height),
                             QLineF(0, y_, 0, y_ + height)};
         double x = 0;
