@@ -2,6 +2,7 @@
 
 #include "core/speaker_type.h"
 #include "plan/plan.h"
+#include "plan/room_setup.h"
 
 #include <nlohmann/json.hpp>
 
@@ -59,7 +60,10 @@ struct Room {
     // The loudspeakers where they were moved by hand; none while the method places them.
     std::optional<std::vector<plan::Speaker>> positions;
     std::string line; // the id of the line it is wired to; empty when none
-    Unknown unknown;  // null or an object
+    // The room around the plan, as its plan window left it; none keeps the plan's own.
+    std::optional<plan::RoomSetup> acoustics;
+    Unknown unknown;          // null or an object
+    Unknown acousticsUnknown; // of the acoustics object, likewise
 
     friend bool operator==(const Room&, const Room&) = default;
 };

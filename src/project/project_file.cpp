@@ -51,6 +51,10 @@ constexpr int kMaxGradation = 3;
 constexpr double kMaxCableLength = 100'000; // m
 constexpr double kMaxCrossSection = 1'000;  // mm²
 constexpr double kMaxMargin = 10;
+// Wide enough for anything the plan's panel takes; what the panel refuses it says when shown.
+constexpr double kMaxRoomHeight = 1e6;  // m
+constexpr double kMaxBandValue = 1'000; // s or dB
+constexpr int kMaxPeople = 1'000'000;
 
 template <typename E, std::size_t N>
 std::string_view keyOf(const std::array<Named<E>, N>& table, E value) {
@@ -165,6 +169,15 @@ public:
         return *value;
     }
 
+    bool flag(std::string_view key, bool fallback) {
+        const Json* value = find(key);
+        if (value == nullptr)
+            return fallback;
+        if (!value->is_boolean())
+            fail(key, "ожидается true или false");
+        return value->get<bool>();
+    }
+
     bool has(std::string_view key) const { return object_->find(key) != object_->end(); }
 
     // Every key not read, to be written back as it came.
@@ -238,6 +251,41 @@ std::vector<plan::Speaker> readPositions(Fields& f, const Json& list, SpeakerTyp
     return out;
 }
 
+std::optional<plan::Bands> readBands(Fields& f, std::string_view key, double low) {
+    if (!f.has(key))
+        return std::nullopt;
+    const Json& list = f.array(key, plan::kBands, "октав");
+    if (list.size() != plan::kBands)
+        f.fail(key, "ожидается " + std::to_string(plan::kBands) + " чисел, по одному на октаву");
+    plan::Bands bands{};
+    for (std::size_t i = 0; i < plan::kBands; ++i) {
+        if (!list[i].is_number() || !(list[i].get<double>() >= low) ||
+            !(list[i].get<double>() <= kMaxBandValue))
+            f.fail(key, "октава " + std::to_string(plan::kBandHz.at(i)) +
+                            " Гц — ожидается число от " + shown(low) + " до " +
+                            shown(kMaxBandValue));
+        bands.at(i) = list[i].get<double>();
+    }
+    return bands;
+}
+
+void readAcoustics(const Json& json, std::size_t index, Room& room) {
+    Fields f(json, roomWhere(index) + ", акустика");
+    plan::RoomSetup setup;
+    if (f.has("height"))
+        setup.height = f.real("height", 0, kMaxRoomHeight, 0);
+    setup.floor = f.text("floor", kMaxNameBytes);
+    setup.ceiling = f.text("ceiling", kMaxNameBytes);
+    setup.walls = f.text("walls", kMaxNameBytes);
+    setup.people = f.integer("people", 0, kMaxPeople, setup.people);
+    setup.measured = readBands(f, "measured", 0);
+    setup.noise = readBands(f, "noise", -kMaxBandValue);
+    setup.sleeping = f.flag("sleeping", setup.sleeping);
+    setup.headHeight = f.real("headHeight", 0, kMaxRoomHeight, setup.headHeight);
+    room.acoustics = std::move(setup);
+    room.acousticsUnknown = f.rest();
+}
+
 Room readRoom(const Json& json, std::size_t index) {
     Fields f(json, roomWhere(index));
     Room room;
@@ -262,6 +310,8 @@ Room readRoom(const Json& json, std::size_t index) {
         room.positions = readPositions(
             f, f.array("positions", plan::kMaxDrawnSpeakers, "громкоговорителей"), room.type);
     room.line = f.text("line", kMaxNameBytes);
+    if (const Json* acoustics = f.find("acoustics"))
+        readAcoustics(*acoustics, index, room);
     room.unknown = f.rest();
     return room;
 }
@@ -356,6 +406,23 @@ Json toJson(const Room& room) {
         out["positions"] = std::move(list);
     }
     out["line"] = room.line;
+    if (room.acoustics) {
+        const plan::RoomSetup& a = *room.acoustics;
+        Json acoustics = Json::object();
+        if (a.height)
+            acoustics["height"] = *a.height;
+        acoustics["floor"] = a.floor;
+        acoustics["ceiling"] = a.ceiling;
+        acoustics["walls"] = a.walls;
+        acoustics["people"] = a.people;
+        for (const auto& [key, bands] : {std::pair{"measured", &a.measured}, {"noise", &a.noise}})
+            if (*bands)
+                acoustics[key] = Json(**bands);
+        acoustics["sleeping"] = a.sleeping;
+        acoustics["headHeight"] = a.headHeight;
+        appendUnknown(acoustics, room.acousticsUnknown);
+        out["acoustics"] = std::move(acoustics);
+    }
     appendUnknown(out, room.unknown);
     return out;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "plan/plan.h"
+#include "plan/room_setup.h"
 #include "report/report_format.h"
 
 #include <QDate>
@@ -28,6 +29,8 @@ struct PlanLayout {
     plan::Wall oneWall = plan::Wall::Near; // where OneWall hangs them
     // The positions as the user left them; none while the method places them.
     std::optional<std::vector<plan::Speaker>> positions;
+    // The room around the plan: height, finishes, noise; none leaves the plan's as it is.
+    std::optional<plan::RoomSetup> acoustics;
 
     friend bool operator==(const PlanLayout&, const PlanLayout&) = default;
 };

@@ -93,6 +93,14 @@ void TestProject::roundTrip_data() {
                R"("rooms":[{"listenHeight":149.99999999999997,"overlap":3.3333333333333335,)"
                R"("positions":[[-0.0,1e-300]]}]})")
         << "";
+    QTest::newRow("a room's acoustics, every field and one unknown, to the last bit")
+        << std::string(
+               R"({"format":1,"rooms":[{"acoustics":{"height":3.3000000000000003,)"
+               R"("floor":"carpet-underlay","ceiling":"a-finish-of-a-newer-table","walls":"brick",)"
+               R"("people":12,"measured":[1.1,1.0,0.9,0.8,0.7,0.6,0.5000000000000001],)"
+               R"("noise":[-3.5,40,45,50,45,40,35],"sleeping":true,"headHeight":0.6000000000000001,)"
+               R"("glow":[1]}}]})")
+        << "acoustics";
 }
 
 void TestProject::roundTrip() {
@@ -149,6 +157,18 @@ void TestProject::badFile_data() {
         << std::string(R"({"format":1,"lines":[{"id":"a"},{"id":"a"}]})") << "Линия 2";
     QTest::newRow("a room on a line not in the project")
         << std::string(R"({"format":1,"rooms":[{"line":"x"}]})") << "которой нет в проекте";
+    QTest::newRow("acoustics that are no object")
+        << std::string(R"({"format":1,"rooms":[{"acoustics":"бетон"}]})")
+        << "Помещение 1, акустика: ожидается объект";
+    QTest::newRow("six octaves of reverberation")
+        << std::string(R"({"format":1,"rooms":[{"acoustics":{"measured":[1,1,1,1,1,1]}}]})")
+        << "поле «measured»: ожидается 7 чисел";
+    QTest::newRow("a negative reverberation time")
+        << std::string(R"({"format":1,"rooms":[{"acoustics":{"measured":[1,1,1,-1,1,1,1]}}]})")
+        << "октава 1000 Гц";
+    QTest::newRow("a sleeping tick that is no truth value")
+        << std::string(R"({"format":1,"rooms":[{"acoustics":{"sleeping":"да"}}]})")
+        << "ожидается true или false";
     QTest::newRow("nesting that would exhaust the stack")
         << R"({"format":1,"x":)" + std::string(100000, '[') + std::string(100000, ']') + "}"
         << "вложенность";

@@ -441,6 +441,7 @@ std::optional<project::Room> Form1::lastCalculation() const {
         room.method = layout->method;
         room.oneWall = layout->oneWall;
         room.positions = layout->positions;
+        room.acoustics = layout->acoustics;
     }
     return room;
 }
@@ -503,7 +504,7 @@ QString Form1::openRoom(const project::Room& room) {
     type(ui_.TxtH, room.height);
     type(ui_.TxtL, room.length);
     type(ui_.TxtW, room.width);
-    calculateWith(PlanLayout{room.method, room.oneWall, room.positions});
+    calculateWith(PlanLayout{room.method, room.oneWall, room.positions, room.acoustics});
     raise();
     activateWindow();
     return notes.join(QLatin1Char('\n'));

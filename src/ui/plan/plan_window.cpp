@@ -511,6 +511,9 @@ void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> 
 void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> entries,
                                  const PlanLayout& layout) {
     showInputs(in, std::move(entries), false);
+    // After the inputs: the room's height is checked against their mounting height.
+    if (layout.acoustics)
+        setAcoustics(*layout.acoustics);
     Arrangement chosen{layout.method,
                        layout.method == plan::Method::OneWall ? layout.oneWall : plan::Wall::Near};
     // A method the type does not offer lays out as the type's first one, as layOut does.
@@ -535,7 +538,7 @@ void PlanWindow::showCalculation(const plan::PlanInputs& in, QList<ReportEntry> 
 std::optional<PlanLayout> PlanWindow::layout() const {
     if (!inputs_)
         return std::nullopt;
-    PlanLayout shown{method_.method, method_.wall, std::nullopt};
+    PlanLayout shown{method_.method, method_.wall, std::nullopt, acoustics()};
     if (handEdited())
         shown.positions = current().speakers;
     return shown;

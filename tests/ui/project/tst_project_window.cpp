@@ -425,8 +425,14 @@ void TstProjectWindow::openInCalculation() {
         auto* x = plan->findChild<QDoubleSpinBox*>(QStringLiteral("selectedX"));
         x->setValue(first.x + 0.5);
     }
+    plan::RoomSetup concrete;
+    concrete.floor = concrete.ceiling = concrete.walls = "concrete";
+    concrete.people = 7;
+    plan->setAcoustics(concrete);
     p.add();
     project::Project before = p.project->project();
+    QCOMPARE(before.rooms[0].acoustics, std::optional(concrete));
+    plan->setAcoustics({});
     if (!renamedModel.isEmpty())
         before.rooms[0].model = renamedModel.toStdString();
     const project::RoomFigures figures = project::roomFigures(before.rooms[0]);
@@ -446,6 +452,7 @@ void TstProjectWindow::openInCalculation() {
 
     QCOMPARE(p.w.caption("LblKs"), QString::number(figures.inputs->count));
     QCOMPARE(plan->scene()->speakers, figures.speakers);
+    QCOMPARE(plan->acoustics(), concrete);
     QCOMPARE(plan->scene()->figures.minLevel, figures.figures.minLevel);
     QCOMPARE(plan->scene()->figures.shareAtTarget, figures.figures.shareAtTarget);
     const QStringList told = p.w.dialogs.informations();
