@@ -16,6 +16,13 @@ QFont tableFont(layout::Font code);
 // readable.
 QPalette lightPalette();
 
+// Verdicts in text, dark enough to read on light rows: met, not met, a warning short of a
+// failure, and a check that could not be made.
+inline const QColor kMetColour(0, 115, 0);
+inline const QColor kFailureColour(176, 0, 0);
+inline const QColor kWarningColour(160, 95, 0);
+inline const QColor kUnmadeColour(110, 80, 20);
+
 // The text colour a caption colour of the table stands for.
 QColor tableColour(layout::Colour colour);
 

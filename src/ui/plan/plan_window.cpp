@@ -107,11 +107,11 @@ const QString kWorstRowTip = QStringLiteral("Выберите строку, чт
 QBrush verdictBrush(plan::Verdict verdict) {
     switch (verdict) {
     case plan::Verdict::Met:
-        return QColor(0, 115, 0);
+        return kMetColour;
     case plan::Verdict::NotMet:
-        return QColor(190, 0, 0);
+        return kFailureColour;
     case plan::Verdict::NoSpeakers:
-        return QColor(110, 80, 20);
+        return kUnmadeColour;
     case plan::Verdict::None:
         break;
     }

@@ -187,7 +187,7 @@ RoomPanel::RoomPanel(QWidget* parent) : QWidget(parent) {
     error_->setTextFormat(Qt::PlainText);
     error_->setFont(tableFont(layout::Font::F1));
     QPalette red = error_->palette();
-    red.setColor(QPalette::WindowText, QColor(190, 0, 0));
+    red.setColor(QPalette::WindowText, kFailureColour);
     error_->setPalette(red);
     error_->hide();
     form->addRow(error_);

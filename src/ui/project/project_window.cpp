@@ -9,6 +9,7 @@
 #include "ui/project/project_recovery.h"
 #include "ui/project/room_table.h"
 #include "ui/qt_text.h"
+#include "ui/table_style.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -53,7 +54,6 @@ constexpr int kLossColumn = 6;
 
 const QString kFileFilter =
     QStringLiteral("Проект (*") + qs(project::kExtension) + QStringLiteral(")");
-const QColor kFailureColour(176, 0, 0);
 const QString kCalculateFirst = QStringLiteral("Сначала выполните расчет в главном окне.");
 
 QString quoted(const QString& text) {
@@ -448,8 +448,10 @@ void ProjectWindow::showFigures(const project::ProjectFigures& figures) {
             lineTable_->setItem(static_cast<int>(i), static_cast<int>(c),
                                 c < kEditableLineColumns ? new QTableWidgetItem(cells[c])
                                                          : readOnlyItem(cells[c]));
-        if (f.check == project::LossCheck::Failure)
-            lineTable_->item(static_cast<int>(i), kLossColumn)->setForeground(kFailureColour);
+        if (f.check == project::LossCheck::Failure || f.check == project::LossCheck::Warning)
+            lineTable_->item(static_cast<int>(i), kLossColumn)
+                ->setForeground(f.check == project::LossCheck::Failure ? kFailureColour
+                                                                       : kWarningColour);
     }
     filling_ = false;
 

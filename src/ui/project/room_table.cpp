@@ -1,6 +1,7 @@
 #include "ui/project/room_table.h"
 
 #include "ui/qt_text.h"
+#include "ui/table_style.h"
 
 #include <QCollator>
 #include <QDropEvent>
@@ -15,7 +16,6 @@ namespace pa {
 
 namespace {
 
-const QColor kFailureColour(176, 0, 0);
 const QString kNoFloor = QStringLiteral("Без этажа");
 
 // The mark of a drag that began in an item view: the only drops the table takes.
