@@ -288,7 +288,11 @@ private:
         const QFont titleFont = sheetFont(kTitlePt, true);
         const QFont dateFont = sheetFont(kSheetTextPt);
         const double height = lineHeight(titleFont);
-        const double titleWidth = page_.width() * 0.75;
+        const QString date =
+            QStringLiteral("Дата: ") + document_.date.toString(QStringLiteral("dd.MM.yyyy"));
+        // The title takes all but the date, so that a room's name is cut only when it must be.
+        const double dateWidth = QFontMetricsF(dateFont, &device_).horizontalAdvance(date) + mm(5);
+        const double titleWidth = page_.width() - dateWidth;
         QString title = kSheetTitle;
         if (!document_.room.isEmpty()) {
             const QString colon = QStringLiteral(": ");
@@ -298,9 +302,7 @@ private:
                 colon + metrics.elidedText(document_.room, Qt::ElideRight, std::max(0.0, left));
         }
         drawText(titleFont, QRectF(0, 0, titleWidth, height), Qt::AlignLeft, title + suffix);
-        drawText(dateFont, QRectF(page_.width() * 0.75, 0, page_.width() * 0.25, height),
-                 Qt::AlignRight,
-                 QStringLiteral("Дата: ") + document_.date.toString(QStringLiteral("dd.MM.yyyy")));
+        drawText(dateFont, QRectF(titleWidth, 0, dateWidth, height), Qt::AlignRight, date);
         painter_.setPen(QPen(Qt::black, mm(0.3)));
         painter_.drawLine(QPointF(0, height + mm(1)), QPointF(page_.width(), height + mm(1)));
     }
