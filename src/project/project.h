@@ -60,7 +60,8 @@ struct Room {
     // The loudspeakers where they were moved by hand; none while the method places them.
     std::optional<std::vector<plan::Speaker>> positions;
     std::string line; // the id of the line it is wired to; empty when none
-    // The room around the plan, as its plan window left it; none keeps the plan's own.
+    // The room around the plan, as its plan window left it; none opens as the room a new plan
+    // starts with, so that a room never shows the acoustics of the one opened before it.
     std::optional<plan::RoomSetup> acoustics;
     Unknown unknown;          // null or an object
     Unknown acousticsUnknown; // of the acoustics object, likewise

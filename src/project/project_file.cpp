@@ -274,9 +274,12 @@ void readAcoustics(const Json& json, std::size_t index, Room& room) {
     plan::RoomSetup setup;
     if (f.has("height"))
         setup.height = f.real("height", 0, kMaxRoomHeight, 0);
-    setup.floor = f.text("floor", kMaxNameBytes);
-    setup.ceiling = f.text("ceiling", kMaxNameBytes);
-    setup.walls = f.text("walls", kMaxNameBytes);
+    // A finish left out is the one a new room starts with; one the table lacks the panel names.
+    for (const auto& [key, finish] :
+         {std::pair{"floor", &setup.floor}, std::pair{"ceiling", &setup.ceiling},
+          std::pair{"walls", &setup.walls}})
+        if (f.has(key))
+            *finish = f.text(key, kMaxNameBytes);
     setup.people = f.integer("people", 0, kMaxPeople, setup.people);
     setup.measured = readBands(f, "measured", 0);
     setup.noise = readBands(f, "noise", -kMaxBandValue);
