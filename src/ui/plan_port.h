@@ -49,6 +49,9 @@ public:
                           const PlanLayout& layout) = 0;
     // The layout the plan shows for its last calculation; nothing before one.
     virtual std::optional<PlanLayout> layout() const = 0;
+    // The room's acoustics as the plan holds them, with or without a calculation to draw.
+    virtual plan::RoomSetup acoustics() const = 0;
+    virtual void setAcoustics(const plan::RoomSetup& setup) = 0;
     // The main window emptied its results (no reason), or calculated inputs the plan cannot draw
     // (the reason says which and why).
     virtual void markStale(const QString& reason) = 0;

@@ -391,6 +391,8 @@ void Form1::showPlan() {
             return;
         }
         plan_ = std::move(opened.port);
+        if (roomAcoustics_)
+            plan_->setAcoustics(*roomAcoustics_);
         if (planInputs_ && planLayout_)
             plan_->showRoom(*planInputs_, planEntries_, *planLayout_);
         else if (planInputs_)
@@ -441,8 +443,9 @@ std::optional<project::Room> Form1::lastCalculation() const {
         room.method = layout->method;
         room.oneWall = layout->oneWall;
         room.positions = layout->positions;
-        room.acoustics = layout->acoustics;
     }
+    // Not the layout's: a calculation the plan refused still belongs to a room with acoustics.
+    room.acoustics = plan_ ? std::optional(plan_->acoustics()) : roomAcoustics_;
     return room;
 }
 
@@ -504,7 +507,11 @@ QString Form1::openRoom(const project::Room& room) {
     type(ui_.TxtH, room.height);
     type(ui_.TxtL, room.length);
     type(ui_.TxtW, room.width);
-    calculateWith(PlanLayout{room.method, room.oneWall, room.positions, room.acoustics});
+    // A room kept without them has the acoustics a new plan starts with, not the last room's.
+    const plan::RoomSetup acoustics = room.acoustics.value_or(plan::RoomSetup{});
+    if (!plan_)
+        roomAcoustics_ = acoustics;
+    calculateWith(PlanLayout{room.method, room.oneWall, room.positions, acoustics});
     raise();
     activateWindow();
     return notes.join(QLatin1Char('\n'));

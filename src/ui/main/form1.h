@@ -6,6 +6,7 @@
 #include "data/catalogue.h"
 #include "data/presets.h"
 #include "plan/plan.h"
+#include "plan/room_setup.h"
 #include "project/project.h"
 #include "report/report_format.h"
 #include "ui/dialogs.h"
@@ -117,6 +118,9 @@ private:
     QString planRefusal_; // why the last calculation has no plan
     // The layout a project's room brought to the last calculation, for a plan built later.
     std::optional<PlanLayout> planLayout_;
+    // The acoustics of the room opened last before the plan was built: the room's until the plan
+    // takes them, through any calculation in between.
+    std::optional<plan::RoomSetup> roomAcoustics_;
 
     std::optional<project::Room> lastRoom_;
     QSettings* settings_;

@@ -36,6 +36,14 @@ std::optional<PlanLayout> PlanWindowPort::layout() const {
     return window_->layout();
 }
 
+plan::RoomSetup PlanWindowPort::acoustics() const {
+    return window_->acoustics();
+}
+
+void PlanWindowPort::setAcoustics(const plan::RoomSetup& setup) {
+    window_->setAcoustics(setup);
+}
+
 void PlanWindowPort::markStale(const QString& reason) {
     window_->markStale(reason);
 }

@@ -33,6 +33,8 @@ public:
     void showRoom(const plan::PlanInputs& in, QList<ReportEntry> entries,
                   const PlanLayout& layout) override;
     std::optional<PlanLayout> layout() const override;
+    plan::RoomSetup acoustics() const override;
+    void setAcoustics(const plan::RoomSetup& setup) override;
     void markStale(const QString& reason) override;
     void showWindow() override;
 

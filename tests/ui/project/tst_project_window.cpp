@@ -117,6 +117,12 @@ void TstProjectWindow::addFromCalculation() {
     QCOMPARE(p.rooms()->item(0, 5)->text(), count);
     QCOMPARE(QString::fromStdString(p.project->project().rooms.at(0).length), length);
     QVERIFY(p.project->isWindowModified());
+    // A room's acoustics last through a calculation before the plan is built.
+    project::Room kept = *p.w.window->lastCalculation();
+    kept.acoustics.emplace().floor = "concrete";
+    p.w.window->openRoom(kept);
+    p.calculate();
+    QCOMPARE(p.w.window->lastCalculation()->acoustics, kept.acoustics);
     // Undo takes the room back out.
     p.trigger("undoAction");
     QCOMPARE(p.rooms()->rowCount(), 0);
@@ -472,6 +478,11 @@ void TstProjectWindow::openInCalculation() {
     QCOMPARE(p.project->project().rooms[0].length, std::string("50"));
     p.trigger("undoAction");
     QCOMPARE(p.project->project().rooms[0].length, length.toStdString());
+    // A room kept without acoustics has the plan's start ones, not the last room's.
+    before.rooms[0].acoustics.reset();
+    p.project->restore(before, {});
+    p.project->openInCalculation();
+    QCOMPARE(plan->acoustics(), plan::RoomSetup{});
 }
 
 void TstProjectWindow::dragReorders_data() {
