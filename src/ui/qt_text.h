@@ -12,6 +12,11 @@ inline QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A name in the guillemets every message puts names in.
+inline QString quoted(const QString& text) {
+    return QStringLiteral("«") + text + QStringLiteral("»");
+}
+
 // And back.
 inline std::string str(const QString& text) {
     return text.toStdString();

@@ -34,7 +34,6 @@ project::ProjectFigures FiguresJob::start(const project::Project& project,
     if (now.pendingWork < kWorkAtOnce)
         return project::projectFigures(project, {0, true, &cache_, separator, false, {}});
 
-    finished_ = false;
     thread_ = std::jthread(
         [this, project, separator, generation = generation_](const std::stop_token& stopToken) {
             project::FigureOptions full{0, true, &cache_, separator, false, {}};
@@ -48,7 +47,6 @@ project::ProjectFigures FiguresJob::start(const project::Project& project,
                 return true;
             };
             project::ProjectFigures figures = project::projectFigures(project, full);
-            finished_ = true;
             if (figures.stopped)
                 return;
             // Queued to the window's thread; dropped with this object, or when a newer start came.

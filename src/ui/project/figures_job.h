@@ -5,7 +5,6 @@
 
 #include <QObject>
 
-#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -34,7 +33,6 @@ public:
     // The figures to show now: whole, or quick with the rooms still to map listed in pending,
     // their whole figures to arrive later.
     project::ProjectFigures start(const project::Project& project, const std::string& separator);
-    bool running() const { return thread_.joinable() && !finished_; }
 
 private:
     void stop();
@@ -43,7 +41,6 @@ private:
     Arrived arrived_;
     Progressed progressed_;
     std::jthread thread_;
-    std::atomic<bool> finished_{true};
     unsigned generation_ = 0;
 };
 

@@ -40,10 +40,6 @@ constexpr double kBandPt = 14;
 constexpr double kTablesShare = 0.05;
 constexpr double kRoomWeight = 20;
 
-QString quoted(const QString& text) {
-    return QStringLiteral("«") + text + QStringLiteral("»");
-}
-
 QString dateText(const QDate& date) {
     return date.toString(QStringLiteral("dd.MM.yyyy"));
 }

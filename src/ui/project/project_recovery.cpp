@@ -105,13 +105,13 @@ void offerRecovery(
     for (const ProjectRecovery::Orphan& orphan : recovery.orphans()) {
         const QString name =
             !orphan.project.name.empty()
-                ? QString::fromStdString(orphan.project.name)
+                ? qs(orphan.project.name)
                 : (orphan.fileName.isEmpty() ? QStringLiteral("Новый проект")
                                              : QFileInfo(orphan.fileName).completeBaseName());
-        QString text = QStringLiteral("Программа завершилась, не сохранив изменения в проекте «") +
-                       name + QStringLiteral("»");
+        QString text = QStringLiteral("Программа завершилась, не сохранив изменения в проекте ") +
+                       quoted(name);
         if (!orphan.fileName.isEmpty())
-            text += QStringLiteral(" (файл «") + orphan.fileName + QStringLiteral("»)");
+            text += QStringLiteral(" (файл ") + quoted(orphan.fileName) + QStringLiteral(")");
         text +=
             QStringLiteral(". Восстановить проект по копии от ") +
             QLocale(QLocale::Russian).toString(orphan.written, QStringLiteral("dd.MM.yyyy HH:mm")) +

@@ -56,10 +56,6 @@ const QString kFileFilter =
     QStringLiteral("Проект (*") + qs(project::kExtension) + QStringLiteral(")");
 const QString kCalculateFirst = QStringLiteral("Сначала выполните расчет в главном окне.");
 
-QString quoted(const QString& text) {
-    return QStringLiteral("«") + text + QStringLiteral("»");
-}
-
 QTableWidgetItem* readOnlyItem(const QString& text) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(item->flags() & ~Qt::ItemIsEditable);
